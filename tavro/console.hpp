@@ -1,0 +1,118 @@
+// The console seam of tavro. Screen routines talk only to a Console: they print into the
+// frame being assembled, clear the screen, and read numbers, words, lines and single keys.
+// The Console owns the frame and the line buffer; everything that differs between platforms
+// (writing, reading, terminal modes, clearing, the clock) sits behind the small Host interface.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace tavro {
+
+// Thrown to end the run: by menu entry 3, and by any read once standard input has ended.
+// The process entry turns it into the exit status; a test catches it.
+struct EndOfRun {
+  int status;
+};
+
+// What the platform provides. One real implementation per platform; tests script their own.
+class Host {
+ public:
+  Host() = default;
+  Host(const Host&) = delete;
+  Host& operator=(const Host&) = delete;
+  Host(Host&&) = delete;
+  Host& operator=(Host&&) = delete;
+  virtual ~Host() = default;
+
+  // Writes all of `bytes` to standard output.
+  virtual void write(std::string_view bytes) = 0;
+  // Clears the screen and puts the output at the top left. `frame` is the output not yet
+  // written: a host may add a control sequence to it, or write it out first and then clear.
+  virtual void clear_screen(std::string& frame) = 0;
+  // Reads at most `size` bytes of standard input into `buffer`, blocking until there is at
+  // least one; 0 means the input has ended.
+  virtual std::size_t read(char* buffer, std::size_t size) = 0;
+  // Whether standard input is a terminal (a person typing) rather than a pipe or a file.
+  [[nodiscard]] virtual bool is_terminal() const = 0;
+  // Terminal only: one key press, without echo and without waiting for Enter; -1 at the end.
+  virtual int read_key() = 0;
+  // Waits up to `timeout_ms` for a key press (terminal), or for input or its end (otherwise),
+  // and tells whether one came. Nothing is consumed.
+  virtual bool wait_for_input(int timeout_ms) = 0;
+
+  // The calendar clock, in milliseconds since the epoch.
+  virtual std::int64_t clock_ms();
+  // The standard pseudo-random generator.
+  virtual void seed_random(unsigned seed);
+  virtual int next_random();
+  // How many steps a counted pause of `count` steps really counts; only tests shorten it.
+  virtual unsigned pause_steps(unsigned count) { return count; }
+};
+
+// The platform's real host for the process's standard input and output.
+std::unique_ptr<Host> make_platform_host();
+
+class Console {
+ public:
+  explicit Console(Host& host) : host_(host) {}
+
+  Host& host() { return host_; }
+
+  // Output: assembled in memory, written in one piece by flush().
+  void print(std::string_view bytes) { frame_.append(bytes); }
+  void print(char byte) { frame_.push_back(byte); }
+  void print_number(long long value);
+  void clear_screen() { host_.clear_screen(frame_); }
+  void flush();
+
+  // Input. Numbers, words and lines come from the line buffer, which holds the rest of the
+  // line last taken from standard input; a read takes the next line when it is used up.
+  // Every read flushes the output first, and ends the run (EndOfRun{0}) when the input has
+  // ended before it found what it reads.
+
+  // Empties the line buffer: the rest of the line last taken, through its line break. Lines
+  // not yet taken are kept.
+  void discard_input();
+  // Like scanf "%d": skips blanks and line breaks, reads an optional sign and digits. When no
+  // digit follows, `preset` is returned and the text stays in the line buffer. A value beyond
+  // the range of int saturates at its limit.
+  int read_number(int preset);
+  // Like scanf "%s": skips blanks and line breaks, then reads up to the next blank or break.
+  std::string read_word();
+  // The rest of the current line, or the next whole line, without its line break.
+  std::string read_line();
+  // One key press, bypassing the line buffer. A scripted player answers with one byte.
+  int wait_key();
+  // Whether a key press (or piped input, or its end) is waiting beyond the line buffer,
+  // waiting at most `timeout_ms` for one. Consumes nothing.
+  bool key_hit(int timeout_ms = 0);
+
+  // Ends the run with `status`, writing what is still unwritten.
+  [[noreturn]] void end_run(int status);
+
+ private:
+  int peek_byte();  // next byte of the line buffer, taking a new line when used up; -1 at end
+  bool take_line();
+  bool fill_raw();  // reads more of standard input; false at its end
+  [[noreturn]] void input_ended();
+  void skip_blanks();
+
+  Host& host_;
+  std::string frame_;
+  std::string raw_;  // read from standard input, not yet in the line buffer
+  std::size_t raw_pos_ = 0;
+  std::string line_;  // the line buffer
+  std::size_t line_pos_ = 0;
+  bool at_end_ = false;
+};
+
+// The console of the running program; every screen routine uses this one.
+Console& con();
+// Installs `console` as the running program's console (the process entry, or a test).
+void use_console(Console* console);
+
+}  // namespace tavro

@@ -1,0 +1,116 @@
+// One game: a fresh map with hidden mines, the player in the middle, one typed line per move,
+// judged after every move until the player walks off the map, steps on a mine or types "exit".
+#include <string>
+#include <vector>
+
+#include "console.hpp"
+#include "cp932.hpp"
+#include "settings.hpp"
+#include "tavro.hpp"
+
+namespace tavro {
+
+namespace {
+
+constexpr int kQuit = -9;
+
+void print_move_prompt() {
+  Console& c = con();
+  c.print("up -> "_sj);
+  c.print(key_up);
+  c.print(" , down -> "_sj);
+  c.print(key_down);
+  c.print(" , left -> "_sj);
+  c.print(key_left);
+  c.print(" , right -> "_sj);
+  c.print(key_right);
+  c.print("\n->"_sj);
+}
+
+}  // namespace
+
+void lay_mines(std::span<char> map, int start_cell) {
+  Host& host = con().host();
+  for (std::size_t cell = 0; cell < map.size(); ++cell) {
+    // One number is drawn for every cell, the start cell included, so that the mines depend
+    // only on the seed and the map size.
+    const bool mine = host.next_random() % 10 == 1;
+    if (mine && cell != static_cast<std::size_t>(start_cell)) {
+      map[cell] = '*';
+    }
+  }
+}
+
+int game_main() {
+  Console& c = con();
+  c.host().seed_random(static_cast<unsigned>(c.host().clock_ms() / 1000));
+  const int rows = global_col;
+  const int cols = global_row;
+  std::vector<char> map(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols), '-');
+  int row = rows / 2;
+  int col = cols / 2;
+  int result = 0;
+  lay_mines(map, row * cols + col);
+
+  for (;;) {
+    c.clear_screen();
+    map_print(map, row, col, result);
+    if (result != 0) {
+      return result;  // the final drawing stays on screen for the outcome message
+    }
+    print_move_prompt();
+    const std::string line = c.read_line();
+    c.discard_input();
+    // As in C, the first character of an empty line is its terminating NUL.
+    const char first = line.empty() ? '\0' : line.front();
+    if (first == key_up) {
+      --row;
+    } else if (first == key_down) {
+      ++row;
+    } else if (first == key_left) {
+      --col;
+    } else if (first == key_right) {
+      ++col;
+    } else if (line == "exit") {
+      return kQuit;
+    } else {
+      continue;
+    }
+    result = clear_judge(map, row, col);
+  }
+}
+
+int map_print(std::span<char> map, int row, int col, int reveal) {
+  Console& c = con();
+  for (int r = 0; r < global_col; ++r) {
+    for (int k = 0; k < global_row; ++k) {
+      char& cell = map[static_cast<std::size_t>(r * global_row + k)];
+      if (r == row && k == col) {
+        if (cell == '*') {
+          c.print('X');
+        } else {
+          cell = 'o';  // the visited mark is written when the player is drawn on the cell
+          c.print('#');
+        }
+      } else if (cell != '*') {
+        c.print(cell);
+      } else {
+        c.print(debug == 1 || reveal != 0 ? '*' : '-');
+      }
+    }
+    c.print('\n');
+  }
+  return 0;
+}
+
+int clear_judge(std::span<const char> map, int row, int col) {
+  if (row >= global_col || col >= global_row || row < 0 || col < 0) {
+    return 1;
+  }
+  if (map[static_cast<std::size_t>(row * global_row + col)] == '*') {
+    return -1;
+  }
+  return 0;
+}
+
+}  // namespace tavro

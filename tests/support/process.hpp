@@ -1,0 +1,83 @@
+// Runs a built executable as a child process, through pipes or on a pseudo-terminal, feeding
+// its input and collecting its output, so that tests can play it as a person or a script would.
+#pragma once
+
+#include <sys/types.h>
+#include <termios.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace tavro::testing {
+
+using std::chrono::milliseconds;
+
+struct ExitState {
+  bool exited = false;  // ended by itself, with `code`
+  int code = -1;
+  bool signaled = false;  // ended by `signal`
+  int signal = 0;
+  bool timed_out = false;  // still running at the deadline, then killed
+};
+
+class Child {
+ public:
+  // Standard input and output are pipes; standard error is the test's own.
+  static Child piped(const std::string& path);
+  // Standard input, output and error are one pseudo-terminal, set up with `mode`.
+  static Child on_terminal(const std::string& path, const termios& mode);
+
+  Child(Child&& other) noexcept;
+  Child& operator=(Child&&) = delete;
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+  ~Child();
+
+  // Queues bytes for the child's input; they are written while the test waits on the child.
+  void send(std::string_view bytes);
+  // Closes the child's input once everything queued has been written (end of input).
+  void close_input();
+  // Waits until `done(fresh)` holds for the output not yet taken by take_new_output(), the
+  // child ends, or the timeout passes.
+  bool read_until(const std::function<bool(std::string_view)>& done, milliseconds timeout);
+  // Waits until the output not yet taken ends with `marker`.
+  bool read_until_ends_with(std::string_view marker, milliseconds timeout);
+  // Waits for the child to end, collecting its output; kills it after the timeout.
+  ExitState wait(milliseconds timeout);
+
+  [[nodiscard]] pid_t pid() const { return pid_; }
+  [[nodiscard]] int terminal_fd() const { return out_fd_; }  // the pseudo-terminal's master
+  [[nodiscard]] const std::string& output() const { return output_; }
+  // The output since the last call of take_new_output().
+  std::string take_new_output();
+
+ private:
+  Child() = default;
+  void pump(int timeout_ms);  // one round of writing queued input and reading output
+  void reap(bool block);
+
+  pid_t pid_ = -1;
+  int in_fd_ = -1;   // our end of the child's input (the master, on a terminal)
+  int out_fd_ = -1;  // our end of the child's output
+  bool terminal_ = false;
+  bool close_when_sent_ = false;
+  bool output_ended_ = false;
+  std::string pending_;
+  std::string output_;
+  std::size_t taken_ = 0;
+  bool ended_ = false;
+  ExitState state_;
+};
+
+struct Ran {
+  std::string output;
+  ExitState exit;
+  double seconds = 0;
+};
+
+// Runs `path` with all of `input` on a pipe, closed after it, and collects everything.
+Ran run_piped(const std::string& path, std::string_view input, milliseconds timeout);
+
+}  // namespace tavro::testing

@@ -1,0 +1,191 @@
+// The input reader and output buffer of tavro's console, driven by a scripted host.
+#include "console.hpp"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "fake_host.hpp"
+
+namespace tavro {
+namespace {
+
+using testing::FakeHost;
+
+// Runs `body` and tells whether it ended the run with status 0.
+template <typename Body>
+bool ends_run(Body body) {
+  try {
+    body();
+  } catch (const EndOfRun& end) {
+    return end.status == 0;
+  }
+  return false;
+}
+
+TEST(ConsoleNumber, ReadsLikePercentD) {
+  FakeHost host("  \n\n  42\n-7\n+8\n007\n-0\n");
+  Console c(host);
+  EXPECT_EQ(c.read_number(0), 42);  // blanks and empty lines are skipped
+  EXPECT_EQ(c.read_number(0), -7);
+  EXPECT_EQ(c.read_number(0), 8);
+  EXPECT_EQ(c.read_number(0), 7);  // leading zeros keep the value
+  EXPECT_EQ(c.read_number(5), 0);
+}
+
+TEST(ConsoleNumber, FailedReadKeepsPresetAndLeavesTextUntilDiscard) {
+  FakeHost host("abc\n12abc\n3\n");
+  Console c(host);
+  EXPECT_EQ(c.read_number(9), 9);
+  EXPECT_EQ(c.read_number(9), 9) << "the letters are still there";
+  c.discard_input();
+  EXPECT_EQ(c.read_number(0), 12);
+  EXPECT_EQ(c.read_line(), "abc") << "the rest of the line stays until a discard";
+  c.discard_input();
+  EXPECT_EQ(c.read_number(0), 3);
+}
+
+TEST(ConsoleNumber, LoneSignFails) {
+  FakeHost host("-\n+x\n");
+  Console c(host);
+  EXPECT_EQ(c.read_number(4), 4);
+  c.discard_input();
+  EXPECT_EQ(c.read_number(4), 4);
+}
+
+TEST(ConsoleNumber, SaturatesInsteadOfWrapping) {
+  FakeHost host(
+      "2147483647\n2147483648\n-2147483648\n-2147483649\n"
+      "99999999999999999999999999999999999999999999999999\n4294967297\n");
+  Console c(host);
+  EXPECT_EQ(c.read_number(0), INT_MAX);
+  EXPECT_EQ(c.read_number(0), INT_MAX);
+  EXPECT_EQ(c.read_number(0), INT_MIN);
+  EXPECT_EQ(c.read_number(0), INT_MIN);
+  EXPECT_EQ(c.read_number(0), INT_MAX);
+  EXPECT_EQ(c.read_number(0), INT_MAX) << "2^32 + 1 must not wrap round to 1";
+}
+
+TEST(ConsoleDiscard, DropsOnlyTheRestOfTheCurrentLine) {
+  FakeHost host("1 2 3\n4\n5\n");
+  Console c(host);
+  EXPECT_EQ(c.read_number(0), 1);
+  c.discard_input();
+  EXPECT_EQ(c.read_number(0), 4) << "lines typed ahead are kept";
+  c.discard_input();
+  c.discard_input();  // nothing taken since: nothing more is lost
+  EXPECT_EQ(c.read_number(0), 5);
+}
+
+TEST(ConsoleLine, ReadsWholeLinesOfAnyLength) {
+  const std::string long_line(200000, 'x');
+  FakeHost host("first\r\n\n" + long_line + "\nlast");
+  host.read_chunk = 1000;
+  Console c(host);
+  EXPECT_EQ(c.read_line(), "first") << "CR LF ends at the LF without the CR";
+  EXPECT_EQ(c.read_line(), "");
+  EXPECT_EQ(c.read_line(), long_line);
+  EXPECT_EQ(c.read_line(), "last") << "a last line without a line break still counts";
+  EXPECT_TRUE(ends_run([&] { c.read_line(); }));
+}
+
+TEST(ConsoleLine, AfterANumberTheRestOfItsLineComesFirst) {
+  FakeHost host("1\n8\n");
+  Console c(host);
+  EXPECT_EQ(c.read_number(0), 1);
+  EXPECT_EQ(c.read_line(), "") << "as with stdio, the empty rest of the answer's line";
+  EXPECT_EQ(c.read_line(), "8");
+}
+
+TEST(ConsoleLine, LoneCarriageReturnStaysInTheLine) {
+  FakeHost host("a\rb\n\r");
+  Console c(host);
+  EXPECT_EQ(c.read_line(), "a\rb");
+  EXPECT_EQ(c.read_line(), "\r");
+}
+
+TEST(ConsoleWord, ReadsOneWordAcrossLines) {
+  FakeHost host("\n\n  a b\n  longword\n");
+  Console c(host);
+  EXPECT_EQ(c.read_word(), "a");
+  EXPECT_EQ(c.read_word(), "b");
+  c.discard_input();
+  EXPECT_EQ(c.read_word(), "longword");
+}
+
+TEST(ConsoleKey, BypassesTheLineBuffer) {
+  FakeHost host("12abc\nxy\n");
+  Console c(host);
+  EXPECT_EQ(c.read_number(0), 12);
+  c.discard_input();
+  EXPECT_EQ(c.wait_key(), 'x') << "the rest of the answer's line is never the key";
+  EXPECT_EQ(c.wait_key(), 'y');
+  EXPECT_EQ(c.wait_key(), '\n') << "a line break counts as a key";
+  EXPECT_TRUE(ends_run([&] { c.wait_key(); }));
+}
+
+TEST(ConsoleKey, OnATerminalComesFromTheKeyboard) {
+  FakeHost host("k");
+  host.terminal = true;
+  Console c(host);
+  EXPECT_EQ(c.wait_key(), 'k');
+  EXPECT_TRUE(ends_run([&] { c.wait_key(); }));
+}
+
+TEST(ConsoleKey, KeyHitConsumesNothing) {
+  FakeHost host("7\n");
+  host.input_arrives_ms = host.now_ms + 300;
+  Console c(host);
+  EXPECT_FALSE(c.key_hit(100));
+  EXPECT_TRUE(c.key_hit(1000));
+  EXPECT_EQ(host.now_ms, host.input_arrives_ms) << "the wait ends when the input comes";
+  EXPECT_EQ(c.read_number(0), 7);
+  EXPECT_TRUE(c.key_hit()) << "the end of input counts as waiting input";
+}
+
+TEST(ConsoleEnd, EveryReadEndsTheRunAtEndOfInput) {
+  for (const char* input : {"", "\n\n  \n"}) {
+    FakeHost host(input);
+    Console c(host);
+    EXPECT_TRUE(ends_run([&] { c.read_number(0); })) << '"' << input << '"';
+  }
+  FakeHost word_host(" \n");
+  Console word(word_host);
+  EXPECT_TRUE(ends_run([&] { word.read_word(); }));
+  FakeHost number_host("5");
+  Console number(number_host);
+  EXPECT_EQ(number.read_number(0), 5) << "a number at the very end still counts";
+  EXPECT_TRUE(ends_run([&] { number.read_number(0); }));
+}
+
+TEST(ConsoleOutput, WritesEachScreenOnceBeforeWaiting) {
+  FakeHost host("1\n");
+  Console c(host);
+  c.clear_screen();
+  c.print("screen ");
+  c.print_number(-42);
+  c.print('!');
+  EXPECT_TRUE(host.writes.empty()) << "nothing is written before the program waits";
+  c.read_number(0);
+  ASSERT_EQ(host.writes.size(), 1U);
+  EXPECT_EQ(host.writes[0], std::string(testing::kClear) + "screen -42!");
+  c.flush();
+  EXPECT_EQ(host.writes.size(), 1U) << "an empty frame is not written";
+}
+
+TEST(ConsoleOutput, EndingTheRunWritesWhatIsLeft) {
+  FakeHost host;
+  Console c(host);
+  c.print("bye");
+  try {
+    c.end_run(3);
+    FAIL() << "end_run returned";
+  } catch (const EndOfRun& end) {
+    EXPECT_EQ(end.status, 3);
+  }
+  EXPECT_EQ(host.output, "bye");
+}
+
+}  // namespace
+}  // namespace tavro

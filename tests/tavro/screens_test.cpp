@@ -1,0 +1,160 @@
+// Start-up, greeting, title and main menu of tavro, played in-process from start to end.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "console.hpp"
+#include "expected_screens.hpp"
+#include "fake_host.hpp"
+#include "settings.hpp"
+#include "tavro.hpp"
+
+namespace tavro {
+namespace {
+
+using testing::blanks;
+using testing::FakeHost;
+using testing::greeting;
+using testing::kClearScreen;
+using testing::move_prompt;
+using testing::title;
+
+// Plays a whole run from the initial settings and returns its exit status.
+int play(FakeHost& host) {
+  reset_settings();
+  Console console(host);
+  return run(console);
+}
+
+std::string repeat(const std::string& s, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) {
+    out += s;
+  }
+  return out;
+}
+
+// The default 15 x 30 map without mines, the player at row `row` of column 15, the cells
+// below it visited.
+std::string column_walk_map(int row, int first_visited, int last_visited) {
+  std::string map;
+  for (int r = 0; r < 15; ++r) {
+    std::string line(30, '-');
+    if (r >= first_visited && r <= last_visited) {
+      line[15] = 'o';
+    }
+    if (r == row) {
+      line[15] = '#';
+    }
+    map += line + "\n";
+  }
+  return map;
+}
+
+TEST(StartUp, GreetingThenTitleThenEnd) {
+  FakeHost host("3\n");
+  EXPECT_EQ(play(host), 0);
+  EXPECT_EQ(host.output, greeting() + title(false));
+  ASSERT_EQ(host.writes.size(), 2U) << "one write for the greeting, one for the title";
+  EXPECT_EQ(host.writes[0], greeting());
+}
+
+TEST(StartUp, GreetingWaitsUntilFiveWholeSecondsWithoutAKey) {
+  FakeHost host("3\n");
+  const std::int64_t start_second = host.now_ms / 1000;
+  host.input_arrives_ms = host.now_ms + 60'000;
+  EXPECT_EQ(play(host), 0);
+  EXPECT_EQ(host.now_ms, (start_second + 5) * 1000)
+      << "ends at the reading five seconds past the first: 4.75 s here";
+  EXPECT_EQ(host.output, greeting() + title(false));
+}
+
+TEST(StartUp, KeyEndsTheGreetingAndIsLeftForTheMenu) {
+  FakeHost host("3\n");
+  host.input_arrives_ms = host.now_ms + 2100;
+  EXPECT_EQ(play(host), 0) << "the 3 that ended the greeting chose the menu's entry 3";
+  EXPECT_EQ(host.now_ms, host.input_arrives_ms);
+  EXPECT_EQ(host.output, greeting() + title(false));
+}
+
+TEST(MainMenu, AnswersThatNameNoEntryRedrawTheTitle) {
+  // 4 before a win, 12 with letters behind it, an empty line (no redraw: the read goes on),
+  // a letter, 2 and 4 (empty screens for now), 0, a negative number.
+  FakeHost host("4\n12abc\n\nx\n0\n-1\n3\n");
+  EXPECT_EQ(play(host), 0);
+  EXPECT_EQ(host.output, greeting() + repeat(title(false), 6));
+}
+
+TEST(MainMenu, EndOfInputEndsTheRunWithStatusZero) {
+  for (const char* input : {"", "\n\n", "x"}) {
+    FakeHost host(input);
+    EXPECT_EQ(play(host), 0) << '"' << input << '"';
+    EXPECT_EQ(host.output.substr(host.output.size() - 15), std::string("input 1 ～ 3 ->"_sj));
+  }
+}
+
+TEST(MainMenu, QuitGameReturnsAtOnceWithoutMessageOrKey) {
+  FakeHost host("1\nexit\n3\n");
+  EXPECT_EQ(play(host), 0);
+  const std::string map = std::string(kClearScreen) + column_walk_map(7, 7, 7) + move_prompt();
+  // The rest of the menu answer's line is the first move line: the map is drawn twice.
+  EXPECT_EQ(host.output, greeting() + title(false) + map + map + title(false));
+  EXPECT_TRUE(host.pauses.empty());
+  EXPECT_EQ(omake, 0);
+}
+
+TEST(MainMenu, WinUnlocksTheBonusAfterThePauseAndOneKey) {
+  // No mines; eight moves up leave the map from row 7. The key after the pause is "k"; the
+  // line break behind it is an empty line, which the menu's number read skips.
+  FakeHost host("1\n8\n8\n8\n8\n8\n8\n8\n8\nk\n4\n3\n");
+  EXPECT_EQ(play(host), 0);
+  std::string expected = greeting() + title(false);
+  const std::string first = std::string(kClearScreen) + column_walk_map(7, 7, 7) + move_prompt();
+  expected += first + first;
+  for (int row = 6; row >= 0; --row) {
+    expected += std::string(kClearScreen) + column_walk_map(row, row + 1, 7) + move_prompt();
+  }
+  expected += std::string(kClearScreen) + column_walk_map(-1, 0, 7) + "clear!!\n";
+  expected += title(true) + title(true);  // entry 4 runs the (empty) bonus
+  EXPECT_EQ(host.output, expected);
+  EXPECT_EQ(host.pauses, std::vector<unsigned>{499999999});
+  EXPECT_EQ(omake, 1);
+  EXPECT_EQ(host.seeds.size(), 1U);
+}
+
+TEST(MainMenu, LossLeavesTheBonusLockedAndWaitsForAKey) {
+  FakeHost host("1\n8\n");
+  host.draws.assign(15 * 30, 0);
+  host.draws[6 * 30 + 15] = 11;  // a mine straight above the start
+  host.input += "\n3\n";         // the key, then entry 3
+  EXPECT_EQ(play(host), 0);
+  std::string lost_map = column_walk_map(-1, 7, 7);
+  lost_map[6 * 31 + 15] = 'X';
+  const std::string first = std::string(kClearScreen) + column_walk_map(7, 7, 7) + move_prompt();
+  EXPECT_EQ(host.output, greeting() + title(false) + first + first + std::string(kClearScreen) +
+                             lost_map + "gameover!!\n" + title(false));
+  EXPECT_EQ(host.pauses.size(), 1U);
+  EXPECT_EQ(omake, 0);
+}
+
+TEST(MainMenu, EndOfInputInsideAGameEndsTheRun) {
+  for (const char* input : {"1\n", "1\n8\n8\n8\n8\n8\n8\n8\n8\n"}) {
+    FakeHost host(input);
+    EXPECT_EQ(play(host), 0) << input;
+  }
+}
+
+TEST(Locate, PrintsBreaksThenBlanks) {
+  FakeHost host;
+  Console console(host);
+  use_console(&console);
+  locate(0, 25);
+  locate(2, 0);
+  locate(-3, -1);
+  locate(1, 2);
+  console.flush();
+  EXPECT_EQ(host.output, blanks(25) + "\n\n" + "\n  ");
+}
+
+}  // namespace
+}  // namespace tavro
