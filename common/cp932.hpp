@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -22,15 +23,23 @@ inline constexpr Mapping kTable[] = {
 #include "cp932_table.inc"
 };
 
-// The mapped code point's entry, or nullptr when code page 932 has no such character.
-consteval const Mapping* find(char32_t code_point) {
-  const auto* it =
-      std::lower_bound(std::begin(kTable), std::end(kTable), code_point,
-                       [](const Mapping& m, char32_t cp) { return m.code_point < cp; });
-  if (it == std::end(kTable) || it->code_point != code_point) {
-    return nullptr;
+inline constexpr std::size_t kNotMapped = std::size(kTable);
+
+// The index of the code point's entry, or kNotMapped when code page 932 has no such character.
+// (Indices rather than pointers: some compilers cannot compare pointers into the table in a
+// constant expression when the sanitizers instrument it.)
+consteval std::size_t find(char32_t code_point) {
+  std::size_t low = 0;
+  std::size_t high = std::size(kTable);
+  while (low < high) {
+    const std::size_t mid = low + (high - low) / 2;
+    if (kTable[mid].code_point < code_point) {
+      low = mid + 1;
+    } else {
+      high = mid;
+    }
   }
-  return it;
+  return low < std::size(kTable) && kTable[low].code_point == code_point ? low : kNotMapped;
 }
 
 // Decodes the UTF-8 sequence at text[pos], advancing pos. Malformed UTF-8 stops the build.
@@ -66,11 +75,11 @@ consteval char32_t next_code_point(std::string_view text, std::size_t& pos) {
 
 // The code page 932 bytes of one character; the build stops when it has none.
 consteval std::uint16_t bytes_of(char32_t code_point) {
-  const Mapping* m = find(code_point);
-  if (m == nullptr) {
+  const std::size_t i = find(code_point);
+  if (i == kNotMapped) {
     throw "screen text holds a character that code page 932 cannot print";
   }
-  return m->bytes;
+  return kTable[i].bytes;
 }
 
 consteval std::size_t encoded_size(std::string_view utf8) {
