@@ -1,0 +1,157 @@
+// The minefield game: seeding the generator, setting up a map, drawing it, moving the player
+// and judging each step.
+#include <cstdint>
+#include <random>
+
+#include "cp932.hpp"
+#include "runtime.hpp"
+#include "storage.hpp"
+#include "tavro.hpp"
+
+namespace tavro2d {
+
+namespace {
+
+// One sequence for the whole run, seeded from the clock at start-up.
+std::mt19937 generator;  // NOLINT(cert-msc32-c,cert-msc51-cpp)
+
+// Writes `value` as `width` decimal digits at `at` of the date area.
+void put_digits(std::size_t at, int value, std::size_t width) {
+  for (std::size_t i = width; i-- > 0;) {
+    ws.CURRENT_DATE_AREA[at + i] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+}
+
+// The end of a game stays on screen only while this counts: no key is awaited.
+void pause_after_game() {
+  rt::flush();
+  const unsigned steps = rt::pause_steps(static_cast<unsigned>(ws.WAIT_COUNT));
+  // Each step is an access to a volatile object, which the optimiser may neither drop nor merge,
+  // so the pause really runs every step.
+  volatile unsigned step = 0;
+  while (step < steps) {
+    step = step + 1;
+  }
+}
+
+bool is_player_cell() {
+  return ws.DRAW_ROW == ws.PLAYER_ROW && ws.DRAW_COL == ws.PLAYER_COL;
+}
+
+}  // namespace
+
+void seed_generator(unsigned seed) {
+  generator.seed(seed);
+}
+
+double draw_fraction() {
+  // A 32-bit draw over 2^32: never 1, so ten times it is at most 9.
+  return static_cast<double>(generator() & 0xFFFFFFFFU) / 4294967296.0;
+}
+
+void seed_from_clock() {
+  const rt::LocalTime t = rt::local_time();
+  put_digits(0, t.year, 4);
+  put_digits(4, t.month, 2);
+  put_digits(6, t.day, 2);
+  put_digits(8, t.hour, 2);
+  put_digits(10, t.minute, 2);
+  put_digits(12, t.second, 2);
+  put_digits(14, t.hundredths, 2);
+  ws.CURRENT_DATE_AREA[16] = t.utc_offset_minutes < 0 ? '-' : '+';
+  const int offset = t.utc_offset_minutes < 0 ? -t.utc_offset_minutes : t.utc_offset_minutes;
+  put_digits(17, offset / 60 * 100 + offset % 60, 4);
+  seed_generator(static_cast<unsigned>(ws.CD_SECONDS() * 100 + ws.CD_HUNDREDTHS()));
+}
+
+void game_main() {
+  for (ws.CELL_INDEX = 1; ws.CELL_INDEX <= static_cast<int>(kMaxCols);
+       ws.CELL_INDEX = ws.CELL_INDEX + 1) {
+    ws.DRAW_CELL(ws.CELL_INDEX) = ' ';
+  }
+  ws.GAME_RESULT = 0;
+  const int cells = ws.MAP_ROWS * ws.MAP_COLS;
+  for (ws.CELL_INDEX = 0; ws.CELL_INDEX < cells; ws.CELL_INDEX = ws.CELL_INDEX + 1) {
+    ws.RANDOM_DIGIT = draw_fraction() * 10;
+    ws.MAP_CELL(ws.CELL_INDEX) = ws.RANDOM_DIGIT > 9 - ws.DIFFICULTY ? '*' : '-';
+  }
+  ws.PLAYER_ROW = ws.MAP_ROWS / 2;
+  ws.PLAYER_COL = ws.MAP_COLS / 2;
+  ws.MAP_CELL(ws.PLAYER_ROW * ws.MAP_COLS + ws.PLAYER_COL) = '-';
+  ws.GAME_RESULT = 0;
+  ws.GAME_FLAG = 1;
+  while (ws.GAME_FLAG != 0) {
+    map_print();
+    player_move();
+    clear_judge();
+  }
+}
+
+void map_print() {
+  clear_screen();
+  for (ws.DRAW_ROW = 0; ws.DRAW_ROW < ws.MAP_ROWS; ws.DRAW_ROW = ws.DRAW_ROW + 1) {
+    for (ws.DRAW_COL = 0; ws.DRAW_COL < ws.MAP_COLS; ws.DRAW_COL = ws.DRAW_COL + 1) {
+      char& cell = ws.MAP_CELL(ws.DRAW_ROW * ws.MAP_COLS + ws.DRAW_COL);
+      char shown = cell;
+      if (is_player_cell()) {
+        if (cell == '*') {
+          shown = 'X';
+        } else {
+          cell = 'o';
+          shown = '#';
+        }
+      } else if (cell == '*') {
+        shown = ws.DEBUG_MODE == ws.ON_VALUE || ws.GAME_RESULT != 0 ? '*' : '-';
+      }
+      // Column 0 is never shown: a player there has already left the map.
+      if (ws.DRAW_COL > 0) {
+        ws.DRAW_CELL(ws.DRAW_COL) = shown;
+      }
+    }
+    rt::print_line(ws.DRAW_LINE);
+  }
+}
+
+void player_move() {
+  rt::print_line("up -> "_sj, ws.KEY_UP, " , down -> "_sj, ws.KEY_DOWN, " , left -> "_sj,
+                 ws.KEY_LEFT, " , right -> "_sj, ws.KEY_RIGHT);
+  rt::read_line(ws.MOVE_INPUT);
+  const char move = ws.MOVE_INPUT.first();
+  if (move == ws.KEY_UP[0]) {
+    ws.PLAYER_ROW = ws.PLAYER_ROW - 1;
+  }
+  if (move == ws.KEY_DOWN[0]) {
+    ws.PLAYER_ROW = ws.PLAYER_ROW + 1;
+  }
+  if (move == ws.KEY_LEFT[0]) {
+    ws.PLAYER_COL = ws.PLAYER_COL - 1;
+  }
+  if (move == ws.KEY_RIGHT[0]) {
+    ws.PLAYER_COL = ws.PLAYER_COL + 1;
+  }
+  if (ws.MOVE_INPUT.is("exit")) {
+    ws.GAME_FLAG = 0;
+  }
+}
+
+void clear_judge() {
+  // The edges are tested first: column 0 counts as off the map even where it holds a mine.
+  if (ws.PLAYER_ROW >= ws.MAP_ROWS || ws.PLAYER_COL >= ws.MAP_COLS || ws.PLAYER_ROW < 0 ||
+      ws.PLAYER_COL <= 0) {
+    ws.GAME_RESULT = ws.RESULT_CLEAR;
+    ws.GAME_FLAG = 0;
+    map_print();
+    rt::print_line("clear!!"_sj);
+    pause_after_game();
+    ws.CLEARED_FLAG = 1;
+  } else if (ws.MAP_CELL(ws.PLAYER_ROW * ws.MAP_COLS + ws.PLAYER_COL) == '*') {
+    ws.GAME_RESULT = ws.RESULT_MINE;
+    ws.GAME_FLAG = 0;
+    map_print();
+    rt::print_line("gameover!!"_sj);
+    pause_after_game();
+  }
+}
+
+}  // namespace tavro2d

@@ -1,0 +1,274 @@
+// The console runtime on the process's standard input and output (see runtime.hpp).
+#include "runtime.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace tavro2d::rt {
+
+namespace {
+
+// The process's own standard input and output, clock and exit.
+class ProcessHost final : public Host {
+ public:
+  void write(std::string_view bytes) override {
+    while (!bytes.empty()) {
+#ifdef _WIN32
+      const int n = ::_write(1, bytes.data(), static_cast<unsigned>(bytes.size()));
+#else
+      const ssize_t n = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
+#endif
+      if (n < 0 && errno == EINTR) {
+        continue;
+      }
+      if (n <= 0) {
+        return;  // nobody reads the output any more; the program goes on as if it were shown
+      }
+      bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+  }
+
+  std::size_t read(char* buffer, std::size_t size) override {
+    for (;;) {
+#ifdef _WIN32
+      const int n = ::_read(0, buffer, static_cast<unsigned>(size));
+#else
+      const ssize_t n = ::read(STDIN_FILENO, buffer, size);
+#endif
+      if (n < 0 && errno == EINTR) {
+        continue;
+      }
+      return n > 0 ? static_cast<std::size_t>(n) : 0;  // a read error ends the input too
+    }
+  }
+
+  LocalTime local_time() override {
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const std::time_t seconds = system_clock::to_time_t(time_point_cast<std::chrono::seconds>(now));
+    const auto since_second = now - time_point_cast<std::chrono::seconds>(now);
+    std::tm tm{};
+#ifdef _WIN32
+    localtime_s(&tm, &seconds);
+    long west_seconds = 0;
+    _get_timezone(&west_seconds);
+    const long offset = -west_seconds / 60 + (tm.tm_isdst > 0 ? 60 : 0);
+#else
+    localtime_r(&seconds, &tm);
+    const long offset = tm.tm_gmtoff / 60;
+#endif
+    return {tm.tm_year + 1900,
+            tm.tm_mon + 1,
+            tm.tm_mday,
+            tm.tm_hour,
+            tm.tm_min,
+            tm.tm_sec,
+            static_cast<int>(duration_cast<milliseconds>(since_second).count() / 10),
+            static_cast<int>(offset)};
+  }
+
+  void end_run(int status) override {
+    std::exit(status);
+  }
+};
+
+struct State {
+  Host* host = nullptr;
+  int argc = 0;
+  char** argv = nullptr;
+  std::string frame;  // output gathered since the last write
+  std::array<char, 4096> input{};
+  std::size_t input_at = 0;
+  std::size_t input_end = 0;
+  bool input_ended = false;
+  std::array<char, kLineKept> line{};
+};
+
+State& state() {
+  static State s;
+  return s;
+}
+
+// Larger than any screen, so that a screen is gathered without growing the buffer.
+constexpr std::size_t kFrameCapacity = std::size_t{16} * 1024;
+
+Host& host() {
+  State& s = state();
+  if (s.host == nullptr) {
+    fatal("the console runtime is not started");
+  }
+  return *s.host;
+}
+
+void begin(Host& h) {
+  State& s = state();
+  s.host = &h;
+  s.frame.clear();
+  s.frame.reserve(kFrameCapacity);
+  s.input_at = s.input_end = 0;
+  s.input_ended = false;
+}
+
+bool is_blank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+}  // namespace
+
+void start(int argc, char** argv) {
+#ifdef _WIN32
+  _setmode(0, _O_BINARY);  // bytes as they are: the program prints code page 932 itself
+  _setmode(1, _O_BINARY);
+#endif
+  static ProcessHost process_host;
+  begin(process_host);
+  state().argc = argc;
+  state().argv = argv;
+}
+
+void start(Host& host) {
+  begin(host);
+}
+
+void release() {
+  state().host = nullptr;
+}
+
+bool started() {
+  return state().host != nullptr;
+}
+
+void stop(int status) {
+  flush();
+  host().end_run(status);
+  std::abort();  // a host that returns from end_run is broken
+}
+
+void fatal(std::string_view message) {
+  (void)std::fprintf(stderr, "tavro-2dgame: fatal error: %.*s\n", static_cast<int>(message.size()),
+                     message.data());
+  std::exit(EXIT_FAILURE);
+}
+
+void flush() {
+  State& s = state();
+  Host& h = host();
+  if (!s.frame.empty()) {
+    h.write(s.frame);
+    s.frame.clear();
+  }
+}
+
+LocalTime local_time() {
+  return host().local_time();
+}
+
+unsigned pause_steps(unsigned count) {
+  return host().pause_steps(count);
+}
+
+namespace detail {
+
+void append(std::string_view bytes) {
+  State& s = state();
+  (void)host();
+  if (s.frame.size() + bytes.size() > kFrameCapacity) {
+    flush();
+  }
+  s.frame.append(bytes);
+}
+
+void end_line() {
+  append("\n");
+}
+
+std::string_view take_line(std::size_t& length) {
+  State& s = state();
+  Host& h = host();
+  flush();
+  length = 0;
+  char last = 0;  // the line's last byte so far, kept or not
+  bool ended_by_lf = false;
+  while (!ended_by_lf) {
+    if (s.input_at == s.input_end) {
+      if (s.input_ended) {
+        break;
+      }
+      s.input_end = h.read(s.input.data(), s.input.size());
+      s.input_at = 0;
+      s.input_ended = s.input_end == 0;
+      continue;
+    }
+    const char* begin = s.input.data() + s.input_at;
+    const std::size_t available = s.input_end - s.input_at;
+    const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', available));
+    const std::size_t taken = lf == nullptr ? available : static_cast<std::size_t>(lf - begin);
+    if (length < kLineKept) {
+      std::memcpy(s.line.data() + length, begin, std::min(taken, kLineKept - length));
+    }
+    if (taken > 0) {
+      last = begin[taken - 1];
+    }
+    length += taken;
+    s.input_at += taken + (lf == nullptr ? 0 : 1);
+    ended_by_lf = lf != nullptr;
+  }
+  if (!ended_by_lf && length == 0) {
+    stop(0);  // the input has ended: nothing more is shown
+  }
+  // A last line without its line end still counts as a line. CR LF ends a line like LF.
+  if (ended_by_lf && length > 0 && last == '\r') {
+    --length;
+  }
+  return {s.line.data(), std::min(length, kLineKept)};
+}
+
+std::optional<int> number_of(std::string_view line, std::size_t length, int digits,
+                             bool allow_negative) {
+  if (length != line.size()) {
+    return std::nullopt;
+  }
+  while (!line.empty() && is_blank(line.front())) {
+    line.remove_prefix(1);
+  }
+  while (!line.empty() && is_blank(line.back())) {
+    line.remove_suffix(1);
+  }
+  bool negative = false;
+  if (!line.empty() && (line.front() == '+' || line.front() == '-')) {
+    negative = line.front() == '-';
+    line.remove_prefix(1);
+  }
+  if (line.empty() || line.size() > static_cast<std::size_t>(digits)) {
+    return std::nullopt;
+  }
+  int value = 0;
+  for (const char c : line) {
+    if (c < '0' || c > '9') {
+      return std::nullopt;
+    }
+    value = value * 10 + (c - '0');
+  }
+  if (negative && !allow_negative) {
+    return std::nullopt;
+  }
+  return negative ? -value : value;
+}
+
+}  // namespace detail
+
+}  // namespace tavro2d::rt

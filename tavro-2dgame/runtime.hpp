@@ -1,0 +1,124 @@
+// The console runtime of tavro-2dgame: whole lines out, whole lines in, and the end of the run.
+// Output is gathered per screen and written in one piece when the program next reads, pauses
+// or stops. Everything that touches the process (standard input and output, the clock, the
+// exit) sits behind the small Host interface, so that tests can script a whole run in-process.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+#include "storage.hpp"
+
+namespace tavro2d::rt {
+
+struct LocalTime {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  int hundredths = 0;
+  int utc_offset_minutes = 0;
+};
+
+class Host {
+ public:
+  Host() = default;
+  Host(const Host&) = delete;
+  Host& operator=(const Host&) = delete;
+  Host(Host&&) = delete;
+  Host& operator=(Host&&) = delete;
+  virtual ~Host() = default;
+
+  // Writes all of `bytes` to standard output.
+  virtual void write(std::string_view bytes) = 0;
+  // Reads up to `size` bytes of standard input, blocking for at least one; 0 at its end.
+  virtual std::size_t read(char* buffer, std::size_t size) = 0;
+  virtual LocalTime local_time() = 0;
+  // Ends the run with `status`; does not return.
+  virtual void end_run(int status) = 0;
+  // How many of a pause's `count` idle steps are really run; only a test host shortens it.
+  virtual unsigned pause_steps(unsigned count) { return count; }
+};
+
+// Starts the runtime on the process's standard input and output. The arguments are kept for
+// the life of the run; nothing in the program looks at them.
+void start(int argc, char** argv);
+// Starts it on a host of the caller's (tests), with nothing read or printed yet.
+void start(Host& host);
+// Back to not started (tests).
+void release();
+[[nodiscard]] bool started();
+
+// Writes what is gathered, then ends the run through the host.
+[[noreturn]] void stop(int status);
+// Reports `message` on standard error and ends the process with a failure status.
+[[noreturn]] void fatal(std::string_view message);
+
+void flush();
+[[nodiscard]] LocalTime local_time();
+[[nodiscard]] unsigned pause_steps(unsigned count);
+
+// The bytes kept of one input line; longer lines keep only their start, but their length.
+inline constexpr std::size_t kLineKept = 4096;
+
+namespace detail {
+
+void append(std::string_view bytes);
+void end_line();
+// The next input line without its line end (LF, or CR LF), after writing the gathered output.
+// At the end of input the run ends with status 0. `length` is the line's whole length.
+std::string_view take_line(std::size_t& length);
+// The value of a typed number: an optional sign and 1 to `digits` digits, blanks around.
+std::optional<int> number_of(std::string_view line, std::size_t length, int digits,
+                             bool allow_negative);
+
+inline void piece(std::string_view text) {
+  append(text);
+}
+template <int D, bool S>
+void piece(const Number<D, S>& item) {
+  const auto shown = item.display();
+  append({shown.data(), shown.size()});
+}
+template <std::size_t W>
+void piece(const Text<W>& item) {
+  append(item.view());
+}
+
+}  // namespace detail
+
+// Prints one line: the pieces one after another (a number item in all its digits, a text item
+// in its whole width), then the line end. No pieces print an empty line.
+template <typename... Pieces>
+void print_line(const Pieces&... pieces) {
+  (detail::piece(pieces), ...);
+  detail::end_line();
+}
+
+// Reads one line into a number item. Any line that is not a number the item can hold gives
+// the item's lowest value (-9 for one signed digit), which no screen accepts.
+template <int D, bool S>
+void read_line(Number<D, S>& item) {
+  std::size_t length = 0;
+  const std::string_view line = detail::take_line(length);
+  item = detail::number_of(line, length, D, S).value_or(Number<D, S>::kMin);
+}
+
+// Reads one line into a text item: its first bytes, padded with spaces.
+template <std::size_t W>
+void read_line(Text<W>& item) {
+  std::size_t length = 0;
+  item = detail::take_line(length);
+}
+
+template <std::size_t K>
+void read_line(Line<K>& item) {
+  std::size_t length = 0;
+  const std::string_view line = detail::take_line(length);
+  item.assign(line, length);
+}
+
+}  // namespace tavro2d::rt

@@ -1,0 +1,40 @@
+// The program entry and the main menu in-process.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "screens.hpp"
+#include "script_host.hpp"
+
+namespace tavro2d::testing {
+namespace {
+
+using Menu = ProgramTest;
+
+TEST_F(Menu, FirstCallGivesEveryItemItsInitialValueAndLaterCallsKeepThem) {
+  ws.CLEARED_FLAG = 1;  // left over from before the run: the first call resets it
+  ws.RUN_FLAG = 0;
+  EXPECT_EQ(run(entry, "3\n"), 0);
+  EXPECT_EQ(host.output, menu(false));
+  EXPECT_EQ(ws.CURRENT_DATE_AREA, "2024050612345678+0900") << "seeded from the clock";
+
+  ws.RUN_FLAG = 1;
+  ws.CLEARED_FLAG = 1;
+  host.output.clear();
+  EXPECT_EQ(run(entry, "4\n2\n3\n"), 0);
+  EXPECT_EQ(host.output, menu(true) + menu(true) + menu(true))
+      << "entry 4 and 2 come back to the title while their screens are empty";
+}
+
+TEST_F(Menu, AnswersThatNameNoEntryRedrawTheTitle) {
+  EXPECT_EQ(run(main_menu, "4\n0\n-1\n9\nx\n\n3\n"), 0);
+  std::string expected;
+  for (int i = 0; i < 7; ++i) {
+    expected += menu(false);
+  }
+  EXPECT_EQ(host.output, expected);
+  EXPECT_EQ(host.writes.size(), 7U) << "one write per screen";
+}
+
+}  // namespace
+}  // namespace tavro2d::testing
