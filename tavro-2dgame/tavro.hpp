@@ -19,7 +19,17 @@ void player_move();
 void clear_judge();
 
 void option();
+void option_print();
+void col_set();
+void row_set();
+void difficulty_set();
+void debug_set();
+void key_config();
+void key_set();
+
 void mini_omake();
+void goway();
+void tel_res();
 
 // For tests: back to the state before the first call of the program entry.
 void reset_program();

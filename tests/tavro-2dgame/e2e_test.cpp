@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -134,11 +135,126 @@ TEST(PipedB, GamesWalkedUpUntilTheyEndAndTheTitleAfterAWin) {
     }
   }
   EXPECT_TRUE(won && lost);
-  child.send("4\n3\n");
+  child.send("4\n");
   child.close_input();
   const auto exit = child.wait(10s);
   EXPECT_EQ(exit.code, 0);
-  EXPECT_EQ(child.take_new_output(), menu(true)) << "4 opens the bonus, still empty";
+  EXPECT_EQ(child.take_new_output(), kBonusMenu) << "4 opens the bonus";
+}
+
+// A shortest route from the start that steps on no mine shown and leaves the map into the hidden
+// column 0, which counts as off the map even where it holds a mine: directions 0 up, 1 down,
+// 2 left, 3 right. `shown` holds the map rows as drawn, column 1 first. Empty when mines wall
+// column 1 off from the start.
+const int kRowStep[] = {-1, 1, 0, 0};
+const int kColStep[] = {0, 0, -1, 1};
+std::string safe_route(const std::vector<std::string>& shown, int row, int col) {
+  const int rows = static_cast<int>(shown.size());
+  const int cols = static_cast<int>(shown[0].size()) + 1;
+  const auto at = [&](int r, int c) { return static_cast<std::size_t>(r * cols + c); };
+  std::vector<std::string> route(at(rows, 0));
+  std::vector<bool> seen(route.size());
+  seen[at(row, col)] = true;
+  std::deque<std::pair<int, int>> queue{{row, col}};
+  while (!queue.empty()) {
+    const auto [r, c] = queue.front();
+    queue.pop_front();
+    for (int d = 0; d < 4; ++d) {
+      const int nr = r + kRowStep[d];
+      const int nc = c + kColStep[d];
+      if (nr >= 0 && nr < rows && nc >= 1 && nc < cols && !seen[at(nr, nc)] &&
+          shown[static_cast<std::size_t>(nr)][static_cast<std::size_t>(nc - 1)] != '*') {
+        seen[at(nr, nc)] = true;
+        route[at(nr, nc)] = route[at(r, c)] + static_cast<char>('0' + d);
+        queue.emplace_back(nr, nc);
+      }
+    }
+  }
+  std::string best;
+  for (int r = 0; r < rows; ++r) {
+    if (seen[at(r, 1)] && (best.empty() || route[at(r, 1)].size() + 1 < best.size())) {
+      best = route[at(r, 1)] + '2';
+    }
+  }
+  return best;
+}
+
+// Changes every setting through its screens (a 10 x 12 map, difficulty 1, debug on, keys typed
+// as an empty line, a two-byte character, a digit and two letters), reads the mines off the
+// first map, walks a safe route into column 0 with the new keys to a win, checking every screen,
+// and then runs both bonus scripts, with lines typed at their pauses ignored.
+TEST(PipedB, SettingsThenADebugGameWonWithNewKeysThenBothBonusScripts) {
+  const std::string two_byte("あ"_sj);
+  const std::string lead(1, two_byte[0]);
+  const std::string keys = " " + lead + "7d";
+  const std::string moves[] = {"\n", two_byte + "\n", "7\n", "dd\n"};
+  const std::string prompt = "up ->   , down -> " + lead + " , left -> 7 , right -> d\n";
+  const std::string on = "ON ";
+  Child child = Child::piped(kExe);
+  child.send("2\n1\n10\n2\n12\n3\n1\n4\n1\n5\n1\n\n" + two_byte + "\n7\ndd\n0\n6\n");
+  const std::string settings =
+      menu(false) + settings_menu() + rows_screen("15") + settings_menu("10") + cols_screen("30") +
+      settings_menu("10", "12") + difficulty_screen("2") + settings_menu("10", "12", "1") +
+      debug_screen("OFF") + settings_menu("10", "12", "1", on) + key_config_screen("8kuo") +
+      key_entry_screen("8kuo", "up ->") + key_entry_screen(" kuo", "down ->") +
+      key_entry_screen(" " + lead + "uo", "left ->") +
+      key_entry_screen(" " + lead + "7o", "right ->") + key_config_screen(keys) +
+      settings_menu("10", "12", "1", on) + menu(false);
+  ASSERT_TRUE(child.read_until_ends_with(settings, 10s));
+  ASSERT_EQ(child.take_new_output(), settings);
+
+  bool won = false;
+  for (int game = 0; game < 20 && !won; ++game) {
+    child.send("1\n");
+    ASSERT_TRUE(child.read_until_ends_with(prompt, 10s));
+    const std::string first = child.take_new_output();
+    std::vector<std::string> rows;
+    for (std::size_t r = 0; r < 10; ++r) {
+      rows.push_back(first.substr(kClear.size() + r * 61, 11));  // columns 1 to 11
+    }
+    ASSERT_EQ(first, map_screen(rows) + prompt);
+    ASSERT_EQ(rows[5][5], '#') << "the start, row 5 and column 6";
+    // A 10 x 12 map without one mine at difficulty 1 has a chance of 0.9^110, about 1e-5.
+    EXPECT_NE(first.find('*'), std::string::npos) << "debug mode shows the mines";
+    // Up and back down, right and back left first, so that every new key moves the player.
+    const std::string route = "0132" + safe_route(rows, 5, 6);
+    if (route.size() == 4 || rows[4][5] == '*' || rows[5][6] == '*') {
+      child.send("exit\n");
+      ASSERT_TRUE(child.read_until_ends_with(menu(false), 10s));
+      (void)child.take_new_output();
+      continue;
+    }
+    std::size_t r = 5;
+    std::size_t c = 6;
+    for (std::size_t i = 0; i < route.size(); ++i) {
+      const int d = route[i] - '0';
+      rows[r][c - 1] = 'o';
+      r = static_cast<std::size_t>(static_cast<int>(r) + kRowStep[d]);
+      c = static_cast<std::size_t>(static_cast<int>(c) + kColStep[d]);
+      child.send(moves[d]);
+      if (i + 1 < route.size()) {
+        rows[r][c - 1] = '#';
+        ASSERT_TRUE(child.read_until_ends_with(prompt, 10s));
+        ASSERT_EQ(child.take_new_output(), map_screen(rows) + prompt) << route << " " << i;
+      }
+    }
+    ASSERT_TRUE(child.read_until_ends_with(menu(true), 10s));
+    ASSERT_EQ(child.take_new_output(), map_screen(rows) + "clear!!\n" + menu(true)) << route;
+    won = true;
+  }
+  ASSERT_TRUE(won);
+
+  child.send("4\n0\n2\n2\n1\n2\n2\n2\n");
+  const std::string school = kBonusMenu + school_script(1, 1) + kFineNoPc + menu(true);
+  ASSERT_TRUE(child.read_until_ends_with(school, 10s));
+  ASSERT_EQ(child.take_new_output(), school);
+  child.send("4\n1\nx\n1\n0\nx\n0\nx\nx\nx\n0\n3\nx\nx\nx\n1\n012\nx\n3\n");
+  child.close_input();
+  EXPECT_EQ(child.wait(10s).code, 0);
+  using namespace tel;
+  EXPECT_EQ(child.take_new_output(), kBonusMenu + kClear + kRing + kTime + kMorning + kWho +
+                                         kCustomer + kAsked + kWhere + kVisitor + kCallBack +
+                                         number_noted("012          ") + menu(true));
 }
 
 }  // namespace

@@ -21,9 +21,9 @@ TEST_F(Menu, FirstCallGivesEveryItemItsInitialValueAndLaterCallsKeepThem) {
   ws.RUN_FLAG = 1;
   ws.CLEARED_FLAG = 1;
   host.output.clear();
-  EXPECT_EQ(run(entry, "4\n2\n3\n"), 0);
-  EXPECT_EQ(host.output, menu(true) + menu(true) + menu(true))
-      << "entry 4 and 2 come back to the title while their screens are empty";
+  EXPECT_EQ(run(entry, "2\n6\n3\n"), 0);
+  EXPECT_EQ(host.output, menu(true) + settings_menu() + menu(true))
+      << "a later call keeps the items: entry 4 stays";
 }
 
 TEST_F(Menu, AnswersThatNameNoEntryRedrawTheTitle) {
