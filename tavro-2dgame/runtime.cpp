@@ -11,80 +11,9 @@
 #include <ctime>
 #include <string>
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace tavro2d::rt {
 
 namespace {
-
-// The process's own standard input and output, clock and exit.
-class ProcessHost final : public Host {
- public:
-  void write(std::string_view bytes) override {
-    while (!bytes.empty()) {
-#ifdef _WIN32
-      const int n = ::_write(1, bytes.data(), static_cast<unsigned>(bytes.size()));
-#else
-      const ssize_t n = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
-#endif
-      if (n < 0 && errno == EINTR) {
-        continue;
-      }
-      if (n <= 0) {
-        return;  // nobody reads the output any more; the program goes on as if it were shown
-      }
-      bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-  }
-
-  std::size_t read(char* buffer, std::size_t size) override {
-    for (;;) {
-#ifdef _WIN32
-      const int n = ::_read(0, buffer, static_cast<unsigned>(size));
-#else
-      const ssize_t n = ::read(STDIN_FILENO, buffer, size);
-#endif
-      if (n < 0 && errno == EINTR) {
-        continue;
-      }
-      return n > 0 ? static_cast<std::size_t>(n) : 0;  // a read error ends the input too
-    }
-  }
-
-  LocalTime local_time() override {
-    using namespace std::chrono;
-    const auto now = system_clock::now();
-    const std::time_t seconds = system_clock::to_time_t(time_point_cast<std::chrono::seconds>(now));
-    const auto since_second = now - time_point_cast<std::chrono::seconds>(now);
-    std::tm tm{};
-#ifdef _WIN32
-    localtime_s(&tm, &seconds);
-    long west_seconds = 0;
-    _get_timezone(&west_seconds);
-    const long offset = -west_seconds / 60 + (tm.tm_isdst > 0 ? 60 : 0);
-#else
-    localtime_r(&seconds, &tm);
-    const long offset = tm.tm_gmtoff / 60;
-#endif
-    return {tm.tm_year + 1900,
-            tm.tm_mon + 1,
-            tm.tm_mday,
-            tm.tm_hour,
-            tm.tm_min,
-            tm.tm_sec,
-            static_cast<int>(duration_cast<milliseconds>(since_second).count() / 10),
-            static_cast<int>(offset)};
-  }
-
-  void end_run(int status) override {
-    std::exit(status);
-  }
-};
 
 struct State {
   Host* host = nullptr;
@@ -130,12 +59,7 @@ bool is_blank(char c) {
 }  // namespace
 
 void start(int argc, char** argv) {
-#ifdef _WIN32
-  _setmode(0, _O_BINARY);  // bytes as they are: the program prints code page 932 itself
-  _setmode(1, _O_BINARY);
-#endif
-  static ProcessHost process_host;
-  begin(process_host);
+  begin(process_host());
   state().argc = argc;
   state().argv = argv;
 }

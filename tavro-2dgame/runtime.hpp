@@ -43,6 +43,9 @@ class Host {
   virtual unsigned pause_steps(unsigned count) { return count; }
 };
 
+// The process's own standard input and output, clock and exit: one per platform.
+Host& process_host();
+
 // Starts the runtime on the process's standard input and output. The arguments are kept for
 // the life of the run; nothing in the program looks at them.
 void start(int argc, char** argv);

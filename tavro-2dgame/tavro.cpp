@@ -70,7 +70,7 @@ void main_menu() {
 
 }  // namespace tavro2d
 
-extern "C" int TAVRO_2DGAME() {
+extern "C" TAVRO_2DGAME_EXPORT int TAVRO_2DGAME() {
   using namespace tavro2d;
   if (!rt::started()) {
     rt::fatal("TAVRO_2DGAME was called, but the console runtime was not started");

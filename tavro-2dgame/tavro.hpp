@@ -4,7 +4,7 @@
 
 // The program entry: gives every item its initial value on its first call, seeds the random
 // generator from the clock and runs the main menu, which ends the run. Returns the exit status.
-extern "C" int TAVRO_2DGAME();
+extern "C" TAVRO_2DGAME_EXPORT int TAVRO_2DGAME();
 
 namespace tavro2d {
 
