@@ -1,15 +1,15 @@
 // Screen texts are written in the sources as readable UTF-8 and turned into the bytes the
 // console prints while compiling: "地雷"_sj is a std::string_view of code page 932 bytes (or of
-// the UTF-8 bytes unchanged in a build with TAVRO_UTF8_OUTPUT). Everything here is consteval,
-// so no conversion code reaches an executable, only the converted bytes. A character that code
-// page 932 cannot represent stops the build.
+// the UTF-8 bytes unchanged in a build with TAVRO_UTF8_OUTPUT). Everything here runs while
+// compiling, so no conversion code reaches an executable, only the converted bytes. A character
+// that code page 932 cannot represent stops the build.
 #pragma once
 
 #include <algorithm>
 #include <array>
-#include <iterator>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 
 namespace cp932 {
@@ -28,7 +28,7 @@ inline constexpr std::size_t kNotMapped = std::size(kTable);
 // The index of the code point's entry, or kNotMapped when code page 932 has no such character.
 // (Indices rather than pointers: some compilers cannot compare pointers into the table in a
 // constant expression when the sanitizers instrument it.)
-consteval std::size_t find(char32_t code_point) {
+constexpr std::size_t find(char32_t code_point) {
   std::size_t low = 0;
   std::size_t high = std::size(kTable);
   while (low < high) {
@@ -43,7 +43,7 @@ consteval std::size_t find(char32_t code_point) {
 }
 
 // Decodes the UTF-8 sequence at text[pos], advancing pos. Malformed UTF-8 stops the build.
-consteval char32_t next_code_point(std::string_view text, std::size_t& pos) {
+constexpr char32_t next_code_point(std::string_view text, std::size_t& pos) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
   const unsigned char lead = byte(pos);
   std::size_t length = 1;
@@ -74,7 +74,7 @@ consteval char32_t next_code_point(std::string_view text, std::size_t& pos) {
 }
 
 // The code page 932 bytes of one character; the build stops when it has none.
-consteval std::uint16_t bytes_of(char32_t code_point) {
+constexpr std::uint16_t bytes_of(char32_t code_point) {
   const std::size_t i = find(code_point);
   if (i == kNotMapped) {
     throw "screen text holds a character that code page 932 cannot print";
@@ -82,7 +82,7 @@ consteval std::uint16_t bytes_of(char32_t code_point) {
   return kTable[i].bytes;
 }
 
-consteval std::size_t encoded_size(std::string_view utf8) {
+constexpr std::size_t encoded_size(std::string_view utf8) {
   std::size_t size = 0;
   for (std::size_t pos = 0; pos < utf8.size();) {
     size += bytes_of(next_code_point(utf8, pos)) > 0xFF ? std::size_t{2} : std::size_t{1};
@@ -132,8 +132,17 @@ inline constexpr auto kBytes = encode<S>();
 
 }  // namespace cp932
 
+// Clang before 16 loses immediate calls made inside function templates (the call is left to
+// the linker), so there the literal operator is only constexpr. The conversion itself happens
+// while compiling either way: kBytes is a constant.
+#if defined(__clang__) && __clang_major__ < 16
+#define TAVRO_TEXT_LITERAL constexpr
+#else
+#define TAVRO_TEXT_LITERAL consteval
+#endif
+
 // "…"_sj: the text in the console's encoding, as a view of bytes that live in the executable.
 template <cp932::Literal S>
-consteval std::string_view operator""_sj() {
+TAVRO_TEXT_LITERAL std::string_view operator""_sj() {
   return {cp932::kBytes<S>.data(), cp932::kBytes<S>.size()};
 }
