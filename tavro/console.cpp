@@ -135,15 +135,20 @@ void Console::skip_blanks() {
   }
 }
 
-int Console::read_number(int preset) {
+bool Console::start_number(bool& negative) {
   flush();
   skip_blanks();
-  bool negative = false;
+  negative = false;
   if (const int sign = peek_byte(); sign == '+' || sign == '-') {
     negative = sign == '-';
     ++line_pos_;
   }
-  if (!is_digit(peek_byte())) {
+  return is_digit(peek_byte());
+}
+
+int Console::read_number(int preset) {
+  bool negative = false;
+  if (!start_number(negative)) {
     return preset;
   }
   // Accumulated on the negative side, which holds INT_MIN as well; too many digits saturate.
@@ -157,6 +162,24 @@ int Console::read_number(int preset) {
     return value;
   }
   return value == INT_MIN ? INT_MAX : -value;
+}
+
+std::optional<std::string> Console::read_number_text() {
+  bool negative = false;
+  if (!start_number(negative)) {
+    return std::nullopt;
+  }
+  std::string digits;
+  for (int c = peek_byte(); is_digit(c); c = peek_byte()) {
+    if (!digits.empty() || c != '0') {
+      digits.push_back(static_cast<char>(c));
+    }
+    ++line_pos_;
+  }
+  if (digits.empty()) {
+    return "0";
+  }
+  return negative ? "-" + digits : digits;
 }
 
 std::string Console::read_word() {

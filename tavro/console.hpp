@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -81,6 +82,10 @@ class Console {
   // digit follows, `preset` is returned and the text stays in the line buffer. A value beyond
   // the range of int saturates at its limit.
   int read_number(int preset);
+  // Reads like read_number, but gives the number read as "%d" prints it, however many digits
+  // it has: without leading zeros or a plus sign, and "0" for minus zero. Nothing when no
+  // digit follows.
+  std::optional<std::string> read_number_text();
   // Like scanf "%s": skips blanks and line breaks, then reads up to the next blank or break.
   std::string read_word();
   // The rest of the current line, or the next whole line, without its line break.
@@ -100,6 +105,8 @@ class Console {
   bool fill_raw();  // reads more of standard input; false at its end
   [[noreturn]] void input_ended();
   void skip_blanks();
+  // Skips blanks and line breaks and takes an optional sign; tells whether a digit follows.
+  bool start_number(bool& negative);
 
   Host& host_;
   std::string frame_;

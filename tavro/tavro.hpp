@@ -28,8 +28,18 @@ int map_print(std::span<char> map, int row, int col, int reveal);
 int clear_judge(std::span<const char> map, int row, int col);
 void lay_mines(std::span<char> map, int start_cell);
 
-// The settings screens (option.cpp) and the bonus (omake.cpp).
+// The settings screens (option.cpp): the settings menu, the map rows, the map columns, the
+// debug mode, the key configuration menu and the entry of the four keys.
 int option();
+int col_set();
+int row_set();
+int debug_set();
+int key_config();
+int key_set();
+
+// The bonus (omake.cpp): its menu, the way to school and the telephone.
 int mini_omake();
+int goway();
+int tel_res();
 
 }  // namespace tavro

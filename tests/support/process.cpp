@@ -9,6 +9,7 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <stdexcept>
 #include <utility>
 
@@ -27,7 +28,11 @@ void ignore_sigpipe() {
 }
 
 [[noreturn]] void exec_child(const std::string& path) {
-  execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
+  if (const char* runner = std::getenv("TAVRO_TEST_RUNNER"); runner != nullptr && *runner != 0) {
+    execlp(runner, runner, path.c_str(), static_cast<char*>(nullptr));
+  } else {
+    execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
+  }
   _exit(127);
 }
 
@@ -41,6 +46,11 @@ int remaining_ms(Clock::time_point deadline) {
 }
 
 }  // namespace
+
+std::string program_under_test(const char* name, const char* built) {
+  const char* chosen = std::getenv(name);
+  return chosen != nullptr && *chosen != 0 ? chosen : built;
+}
 
 Child Child::piped(const std::string& path) {
   ignore_sigpipe();

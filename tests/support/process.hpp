@@ -14,6 +14,11 @@ namespace tavro::testing {
 
 using std::chrono::milliseconds;
 
+// The executable under test: `built`, unless the environment variable `name` names another
+// build of it (the Windows .exe, say). TAVRO_TEST_RUNNER, when set, is the program that runs
+// it (wine, say); children are then started as `runner path`.
+std::string program_under_test(const char* name, const char* built);
+
 struct ExitState {
   bool exited = false;  // ended by itself, with `code`
   int code = -1;

@@ -14,10 +14,11 @@ namespace {
 
 using namespace std::chrono_literals;
 using tavro::testing::Child;
+using tavro::testing::program_under_test;
 using tavro::testing::Ran;
 using tavro::testing::run_piped;
 
-const std::string kExe = TAVRO_2DGAME_EXE;
+const std::string kExe = program_under_test("TAVRO_2DGAME_EXE", TAVRO_2DGAME_EXE);
 
 // The default 15 x 30 map during play, after `steps` moves up from the start at row 7,
 // column 15: ground everywhere but the player and the trail below.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <optional>
 #include <string>
 
 #include "fake_host.hpp"
@@ -65,6 +66,32 @@ TEST(ConsoleNumber, SaturatesInsteadOfWrapping) {
   EXPECT_EQ(c.read_number(0), INT_MIN);
   EXPECT_EQ(c.read_number(0), INT_MAX);
   EXPECT_EQ(c.read_number(0), INT_MAX) << "2^32 + 1 must not wrap round to 1";
+}
+
+TEST(ConsoleNumberText, GivesTheNumberAsPercentDPrintsItWithoutOverflow) {
+  FakeHost host(
+      "0123\n12-34\n+81\n-0\n000\n-0042\n\n  09012345678\n"
+      "123456789012345678901234567890\n-98765432109876543210\n");
+  Console c(host);
+  for (const char* expected : {"123", "12", "81", "0", "0", "-42", "9012345678",
+                               "123456789012345678901234567890", "-98765432109876543210"}) {
+    c.discard_input();
+    EXPECT_EQ(c.read_number_text(), expected);
+  }
+}
+
+TEST(ConsoleNumberText, FailedReadGivesNothingAndLeavesTheText) {
+  FakeHost host("abc\n-\n+x\n7\n");
+  Console c(host);
+  EXPECT_EQ(c.read_number_text(), std::nullopt);
+  EXPECT_EQ(c.read_word(), "abc");
+  for (int i = 0; i < 2; ++i) {
+    c.discard_input();
+    EXPECT_EQ(c.read_number_text(), std::nullopt) << "a lone sign";
+  }
+  c.discard_input();
+  EXPECT_EQ(c.read_number_text(), "7");
+  EXPECT_TRUE(ends_run([&] { c.read_number_text(); }));
 }
 
 TEST(ConsoleDiscard, DropsOnlyTheRestOfTheCurrentLine) {

@@ -12,7 +12,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const std::string kExe = TAVRO_EXE;
+const std::string kExe = program_under_test("TAVRO_EXE", TAVRO_EXE);
 
 std::vector<std::string> screens_of(const std::string& output) {
   std::vector<std::string> screens;
@@ -83,12 +83,13 @@ TEST(TavroPiped, GreetingTitleAndEntry3) {
 }
 
 TEST(TavroPiped, MenuAnswersThatNameNoEntry) {
-  const Ran ran = run_piped(kExe, "4\n12abc\n\n x\n2\n4\n3\n", 10s);
+  const Ran ran = run_piped(kExe, "4\n12abc\n\n x\n2\n5\n3\n", 10s);
   EXPECT_EQ(ran.exit.code, 0);
   std::string expected = greeting();
-  for (int i = 0; i < 6; ++i) {
+  for (int i = 0; i < 4; ++i) {
     expected += title(false);
   }
+  expected += settings_menu(15, 30, false) + title(false);  // entry 2, and back with 5
   EXPECT_EQ(ran.output, expected);
 }
 

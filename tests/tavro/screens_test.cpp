@@ -79,7 +79,7 @@ TEST(StartUp, KeyEndsTheGreetingAndIsLeftForTheMenu) {
 
 TEST(MainMenu, AnswersThatNameNoEntryRedrawTheTitle) {
   // 4 before a win, 12 with letters behind it, an empty line (no redraw: the read goes on),
-  // a letter, 2 and 4 (empty screens for now), 0, a negative number.
+  // a letter, 0, a negative number.
   FakeHost host("4\n12abc\n\nx\n0\n-1\n3\n");
   EXPECT_EQ(play(host), 0);
   EXPECT_EQ(host.output, greeting() + repeat(title(false), 6));
@@ -89,7 +89,7 @@ TEST(MainMenu, EndOfInputEndsTheRunWithStatusZero) {
   for (const char* input : {"", "\n\n", "x"}) {
     FakeHost host(input);
     EXPECT_EQ(play(host), 0) << '"' << input << '"';
-    EXPECT_EQ(host.output.substr(host.output.size() - 15), std::string("input 1 ～ 3 ->"_sj));
+    EXPECT_TRUE(host.output.ends_with("input 1 ～ 3 ->"_sj));
   }
 }
 
@@ -106,7 +106,8 @@ TEST(MainMenu, QuitGameReturnsAtOnceWithoutMessageOrKey) {
 TEST(MainMenu, WinUnlocksTheBonusAfterThePauseAndOneKey) {
   // No mines; eight moves up leave the map from row 7. The key after the pause is "k"; the
   // line break behind it is an empty line, which the menu's number read skips.
-  FakeHost host("1\n8\n8\n8\n8\n8\n8\n8\n8\nk\n4\n3\n");
+  // Entry 4 then opens the bonus: the empty line runs the telephone, which 2 ends at once.
+  FakeHost host("1\n8\n8\n8\n8\n8\n8\n8\n8\nk\n4\n\n2\nz3\n");
   EXPECT_EQ(play(host), 0);
   std::string expected = greeting() + title(false);
   const std::string first = std::string(kClearScreen) + column_walk_map(7, 7, 7) + move_prompt();
@@ -115,7 +116,8 @@ TEST(MainMenu, WinUnlocksTheBonusAfterThePauseAndOneKey) {
     expected += std::string(kClearScreen) + column_walk_map(row, row + 1, 7) + move_prompt();
   }
   expected += std::string(kClearScreen) + column_walk_map(-1, 0, 7) + "clear!!\n";
-  expected += title(true) + title(true);  // entry 4 runs the (empty) bonus
+  expected += title(true) + testing::bonus::kMenu + std::string(kClearScreen) +
+              testing::bonus::kTake + testing::bonus::kTakenFirst + title(true);
   EXPECT_EQ(host.output, expected);
   EXPECT_EQ(host.pauses, std::vector<unsigned>{499999999});
   EXPECT_EQ(omake, 1);
