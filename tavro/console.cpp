@@ -11,6 +11,7 @@ namespace tavro {
 namespace {
 
 constexpr std::size_t kReadChunk = 64 * 1024;
+constexpr std::size_t kKeepCapacity = 4 * kReadChunk;
 
 bool is_blank(int c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -69,6 +70,9 @@ bool Console::fill_raw() {
   }
   if (raw_pos_ == raw_.size()) {
     raw_.clear();
+    if (raw_.capacity() > kKeepCapacity) {
+      raw_.shrink_to_fit();  // an overlong line has been taken: give its memory back
+    }
     raw_pos_ = 0;
   } else if (raw_pos_ > raw_.size() / 2) {
     raw_.erase(0, raw_pos_);
@@ -119,6 +123,9 @@ int Console::peek_byte() {
 
 void Console::discard_input() {
   line_.clear();
+  if (line_.capacity() > kKeepCapacity) {
+    line_.shrink_to_fit();
+  }
   line_pos_ = 0;
 }
 
@@ -199,7 +206,7 @@ std::string Console::read_line() {
     input_ended();
   }
   std::string line = line_.substr(line_pos_);
-  line_pos_ = line_.size();
+  discard_input();
   if (!line.empty() && line.back() == '\n') {
     line.pop_back();
   }

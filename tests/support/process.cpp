@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,6 +29,7 @@ void ignore_sigpipe() {
 }
 
 [[noreturn]] void exec_child(const std::string& path) {
+  std::signal(SIGPIPE, SIG_DFL);  // the test ignores it; the program gets the usual default
   if (const char* runner = std::getenv("TAVRO_TEST_RUNNER"); runner != nullptr && *runner != 0) {
     execlp(runner, runner, path.c_str(), static_cast<char*>(nullptr));
   } else {
@@ -139,16 +141,28 @@ void Child::close_input() {
   pump(0);
 }
 
+void Child::close_output() {
+  if (out_fd_ >= 0 && out_fd_ != in_fd_) {
+    close(out_fd_);
+    out_fd_ = -1;
+    output_ended_ = true;
+  }
+}
+
 void Child::reap(bool block) {
   if (ended_) {
     return;
   }
   int status = 0;
-  const pid_t got = waitpid(pid_, &status, block ? 0 : WNOHANG);
+  rusage usage{};
+  const pid_t got = wait4(pid_, &status, block ? 0 : WNOHANG, &usage);
   if (got != pid_) {
     return;
   }
   ended_ = true;
+  state_.max_rss_kb = usage.ru_maxrss;
+  state_.cpu_seconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                       static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
   if (WIFEXITED(status)) {
     state_.exited = true;
     state_.code = WEXITSTATUS(status);
@@ -175,7 +189,10 @@ void Child::pump(int timeout_ms) {
     in_fd_ = -1;
   }
   if (output_ended_) {
-    reap(timeout_ms > 0);
+    // Nothing more to read: wait for room in the input pipe, or just for the child to end.
+    pollfd input{in_fd_ != out_fd_ && !pending_.empty() ? in_fd_ : -1, POLLOUT, 0};
+    poll(&input, 1, std::min(timeout_ms, 10));
+    reap(false);
     return;
   }
   pollfd fds[2] = {{out_fd_, POLLIN, 0}, {-1, POLLOUT, 0}};

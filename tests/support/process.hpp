@@ -25,6 +25,8 @@ struct ExitState {
   bool signaled = false;  // ended by `signal`
   int signal = 0;
   bool timed_out = false;  // still running at the deadline, then killed
+  long max_rss_kb = 0;     // peak resident memory
+  double cpu_seconds = 0;  // user and system time
 };
 
 class Child {
@@ -44,6 +46,8 @@ class Child {
   void send(std::string_view bytes);
   // Closes the child's input once everything queued has been written (end of input).
   void close_input();
+  // Stops reading the child's output: its reader goes away.
+  void close_output();
   // Waits until `done(fresh)` holds for the output not yet taken by take_new_output(), the
   // child ends, or the timeout passes.
   bool read_until(const std::function<bool(std::string_view)>& done, milliseconds timeout);

@@ -14,6 +14,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using tavro::testing::Child;
+using tavro::testing::ExitState;
 using tavro::testing::program_under_test;
 using tavro::testing::Ran;
 using tavro::testing::run_piped;
@@ -249,13 +250,24 @@ TEST(PipedB, SettingsThenADebugGameWonWithNewKeysThenBothBonusScripts) {
   const std::string school = kBonusMenu + school_script(1, 1) + kFineNoPc + menu(true);
   ASSERT_TRUE(child.read_until_ends_with(school, 10s));
   ASSERT_EQ(child.take_new_output(), school);
-  child.send("4\n1\nx\n1\n0\nx\n0\nx\nx\nx\n0\n3\nx\nx\nx\n1\n012\nx\n3\n");
-  child.close_input();
-  EXPECT_EQ(child.wait(10s).code, 0);
   using namespace tel;
-  EXPECT_EQ(child.take_new_output(), kBonusMenu + kClear + kRing + kTime + kMorning + kWho +
-                                         kCustomer + kAsked + kWhere + kVisitor + kCallBack +
-                                         number_noted("012          ") + menu(true));
+  const std::string customer_to_number = "4\n1\nx\n1\n0\nx\n0\nx\nx\nx\n0\n3\nx\nx\nx\n1\n";
+  const std::string telephone_up_to_number = kBonusMenu + kClear + kRing + kTime + kMorning + kWho +
+                                             kCustomer + kAsked + kWhere + kVisitor + kCallBack;
+  child.send(customer_to_number + "012\nx\n");
+  const std::string telephone = telephone_up_to_number + number_noted("012          ") + menu(true);
+  ASSERT_TRUE(child.read_until_ends_with(telephone, 10s));
+  ASSERT_EQ(child.take_new_output(), telephone);
+  // Ten mebibytes of digits: the first thirteen are kept, and the lines after them still count.
+  std::string huge(10 * 1024 * 1024, '7');
+  huge.front() = '0';
+  child.send(customer_to_number + huge + "\nx\n3\n");
+  child.close_input();
+  const ExitState exit = child.wait(10s);
+  EXPECT_EQ(exit.code, 0);
+  EXPECT_LT(exit.max_rss_kb, 64 * 1024);
+  EXPECT_EQ(child.take_new_output(),
+            telephone_up_to_number + number_noted(huge.substr(0, 13)) + menu(true));
 }
 
 }  // namespace

@@ -325,6 +325,15 @@ TEST(TavroBonusPiped, TelephoneEveryBranch) {
                          {"19012345678\n", "19012345678"},
                          {"abc\n", "0"},
                          {"-\n", "0"}};
+  // Ten mebibytes of digits come back whole, and the key after them still counts.
+  std::string huge(10 * 1024 * 1024, '7');
+  huge.front() = '1';
+  absent_up_to_where(p, "5\n");
+  p.step("2\n", kSorry + kAway[1] + kCallBackOffer + kOk);
+  p.step("1\n", kNumberPlease);
+  huge.push_back('\n');
+  p.step(huge, number_echo(huge.substr(0, huge.size() - 1)));
+  p.step("k", title(true));
   for (const Echo& k : echoes) {
     absent_up_to_where(p, "5\n");
     p.step("2\n", kSorry + kAway[1] + kCallBackOffer + kOk);
@@ -338,6 +347,7 @@ TEST(TavroBonusPiped, TelephoneEveryBranch) {
   const ExitState exit = p.end(true);
   EXPECT_TRUE(exit.exited);
   EXPECT_EQ(exit.code, 0);
+  EXPECT_LT(exit.max_rss_kb, 64 * 1024);
 }
 
 }  // namespace
