@@ -35,10 +35,6 @@ void pause_after_game() {
   }
 }
 
-bool is_player_cell() {
-  return ws.DRAW_ROW == ws.PLAYER_ROW && ws.DRAW_COL == ws.PLAYER_COL;
-}
-
 }  // namespace
 
 void seed_generator(unsigned seed) {
@@ -90,25 +86,33 @@ void game_main() {
 
 void map_print() {
   clear_screen();
+  // The map is redrawn after every typed line. What cannot change during the drawing is read
+  // once, and the columns are counted locally (the item takes the final count), so that each
+  // cell written does not force every item to be read again.
+  const int cols = ws.MAP_COLS;
+  const int player_row = ws.PLAYER_ROW;
+  const int player_col = ws.PLAYER_COL;
+  const char hidden_mine = ws.DEBUG_MODE == ws.ON_VALUE || ws.GAME_RESULT != 0 ? '*' : '-';
+  char* const line = &ws.DRAW_CELL(1);
   for (ws.DRAW_ROW = 0; ws.DRAW_ROW < ws.MAP_ROWS; ws.DRAW_ROW = ws.DRAW_ROW + 1) {
-    for (ws.DRAW_COL = 0; ws.DRAW_COL < ws.MAP_COLS; ws.DRAW_COL = ws.DRAW_COL + 1) {
-      char& cell = ws.MAP_CELL(ws.DRAW_ROW * ws.MAP_COLS + ws.DRAW_COL);
-      char shown = cell;
-      if (is_player_cell()) {
-        if (cell == '*') {
-          shown = 'X';
-        } else {
-          cell = 'o';
-          shown = '#';
-        }
-      } else if (cell == '*') {
-        shown = ws.DEBUG_MODE == ws.ON_VALUE || ws.GAME_RESULT != 0 ? '*' : '-';
+    const int row = ws.DRAW_ROW;
+    char* const cells = &ws.MAP_CELL(row * cols);
+    // Column 0 is never shown: a player there has already left the map.
+    int col = 1;
+    for (; col < cols; ++col) {
+      line[col - 1] = cells[col] == '*' ? hidden_mine : cells[col];
+    }
+    if (row == player_row && player_col >= 0 && player_col < cols) {
+      char& cell = cells[player_col];
+      const char shown = cell == '*' ? 'X' : '#';
+      if (cell != '*') {
+        cell = 'o';
       }
-      // Column 0 is never shown: a player there has already left the map.
-      if (ws.DRAW_COL > 0) {
-        ws.DRAW_CELL(ws.DRAW_COL) = shown;
+      if (player_col > 0) {
+        line[player_col - 1] = shown;
       }
     }
+    ws.DRAW_COL = col;
     rt::print_line(ws.DRAW_LINE);
   }
 }

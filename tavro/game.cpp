@@ -81,24 +81,28 @@ int game_main() {
 }
 
 int map_print(std::span<char> map, int row, int col, int reveal) {
-  Console& c = con();
-  for (int r = 0; r < global_col; ++r) {
-    for (int k = 0; k < global_row; ++k) {
-      char& cell = map[static_cast<std::size_t>(r * global_row + k)];
-      if (r == row && k == col) {
-        if (cell == '*') {
-          c.print('X');
-        } else {
-          cell = 'o';  // the visited mark is written when the player is drawn on the cell
-          c.print('#');
-        }
-      } else if (cell != '*') {
-        c.print(cell);
+  // Each row is put together in a local line and printed in one piece, the player's cell last:
+  // the map is redrawn after every typed line, so this is the program's busiest loop.
+  const int rows = global_col;
+  const int cols = global_row;
+  const char hidden_mine = debug == 1 || reveal != 0 ? '*' : '-';
+  std::string line(static_cast<std::size_t>(cols) + 1, '\n');
+  char* const out = line.data();
+  for (int r = 0; r < rows; ++r) {
+    const char* const cells = &map[static_cast<std::size_t>(r * cols)];
+    for (int k = 0; k < cols; ++k) {
+      out[k] = cells[k] == '*' ? hidden_mine : cells[k];
+    }
+    if (r == row && col >= 0 && col < cols) {
+      char& cell = map[static_cast<std::size_t>(r * cols + col)];
+      if (cell == '*') {
+        out[col] = 'X';
       } else {
-        c.print(debug == 1 || reveal != 0 ? '*' : '-');
+        cell = 'o';  // the visited mark is written when the player is drawn on the cell
+        out[col] = '#';
       }
     }
-    c.print('\n');
+    con().print(line);
   }
   return 0;
 }
