@@ -16,6 +16,7 @@ namespace tavro2d::rt {
 namespace {
 
 constexpr UINT kCodePage = 932;
+constexpr char kEndOfFileKey = 0x1A;  // Ctrl+Z
 
 // As found at start-up; read by the console control handler, hence plain globals.
 UINT original_input_cp = 0;
@@ -39,8 +40,8 @@ class WindowsHost final : public Host {
  public:
   WindowsHost() {
     DWORD mode = 0;
-    if (GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0 ||
-        GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0) {
+    input_console_ = GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+    if (input_console_ || GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0) {
       original_input_cp = GetConsoleCP();
       original_output_cp = GetConsoleOutputCP();
       SetConsoleCP(kCodePage);
@@ -72,7 +73,11 @@ class WindowsHost final : public Host {
   std::size_t read(char* buffer, std::size_t size) override {
     const unsigned wanted = size > 0x10000 ? 0x10000U : static_cast<unsigned>(size);
     const int n = ::_read(0, buffer, wanted);
-    return n > 0 ? static_cast<std::size_t>(n) : 0;  // a read error ends the input too
+    // Ctrl+Z at the start of a console line is the console's end of input.
+    if (n <= 0 || (input_console_ && buffer[0] == kEndOfFileKey)) {
+      return 0;  // a read error ends the input too
+    }
+    return static_cast<std::size_t>(n);
   }
 
   LocalTime local_time() override {
@@ -97,6 +102,9 @@ class WindowsHost final : public Host {
   }
 
   void end_run(int status) override { std::exit(status); }
+
+ private:
+  bool input_console_ = false;
 };
 
 }  // namespace
