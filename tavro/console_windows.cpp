@@ -132,8 +132,7 @@ class WindowsHost final : public Host {
     DWORD available = 0;
     if (GetFileType(input_) == FILE_TYPE_PIPE) {
       // A pipe whose writer has gone reports an error: its end is waiting too.
-      return PeekNamedPipe(input_, nullptr, 0, nullptr, &available, nullptr) == 0 ||
-             available > 0;
+      return PeekNamedPipe(input_, nullptr, 0, nullptr, &available, nullptr) == 0 || available > 0;
     }
     return true;  // a file is always ready
   }
@@ -146,6 +145,8 @@ class WindowsHost final : public Host {
 
 }  // namespace
 
-std::unique_ptr<Host> make_platform_host() { return std::make_unique<WindowsHost>(); }
+std::unique_ptr<Host> make_platform_host() {
+  return std::make_unique<WindowsHost>();
+}
 
 }  // namespace tavro
