@@ -19,6 +19,7 @@ function(tavro_apply_options target)
       target_compile_options(${target} PRIVATE
         -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
       target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+      target_compile_definitions(${target} PRIVATE TAVRO_SANITIZED=1)
     endif()
   endif()
   if(TAVRO_UTF8_OUTPUT)

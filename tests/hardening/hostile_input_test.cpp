@@ -46,7 +46,9 @@ void expect_normal_run(const Program& program, const std::string& input, std::si
   const Ran ran = run_piped(program.path, input, 60s);
   EXPECT_TRUE(ran.exit.exited) << program.name;
   EXPECT_EQ(ran.exit.code, 0) << program.name;
-  EXPECT_LT(ran.exit.max_rss_kb, kMemoryLimitKb) << program.name;
+  if (kMeasuresResources) {
+    EXPECT_LT(ran.exit.max_rss_kb, kMemoryLimitKb) << program.name;
+  }
   EXPECT_EQ(count(ran.output, program.move_prompt), drawings) << program.name;
   EXPECT_TRUE(ran.output.ends_with(program.menu_prompt)) << program.name;
 }
@@ -105,7 +107,9 @@ TEST(HostileInput, OutputClosedEarlyEndsTheProgramAtOnce) {
     const ExitState exit = child.wait(10s);
     EXPECT_FALSE(exit.timed_out) << program->name;
     EXPECT_TRUE(exit.signaled || (exit.exited && exit.code != 0)) << program->name;
-    EXPECT_LT(exit.cpu_seconds, 1.0) << program->name << " kept drawing";
+    if (kMeasuresResources) {
+      EXPECT_LT(exit.cpu_seconds, 1.0) << program->name << " kept drawing";
+    }
   }
 }
 

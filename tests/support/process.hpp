@@ -19,6 +19,14 @@ using std::chrono::milliseconds;
 // it (wine, say); children are then started as `runner path`.
 std::string program_under_test(const char* name, const char* built);
 
+// The sanitizers multiply a program's memory and processor time, so limits on those are
+// checked in plain builds only.
+#ifdef TAVRO_SANITIZED
+inline constexpr bool kMeasuresResources = false;
+#else
+inline constexpr bool kMeasuresResources = true;
+#endif
+
 struct ExitState {
   bool exited = false;  // ended by itself, with `code`
   int code = -1;

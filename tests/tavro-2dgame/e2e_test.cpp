@@ -265,7 +265,9 @@ TEST(PipedB, SettingsThenADebugGameWonWithNewKeysThenBothBonusScripts) {
   child.close_input();
   const ExitState exit = child.wait(10s);
   EXPECT_EQ(exit.code, 0);
-  EXPECT_LT(exit.max_rss_kb, 64 * 1024);
+  if (tavro::testing::kMeasuresResources) {
+    EXPECT_LT(exit.max_rss_kb, 64 * 1024);
+  }
   EXPECT_EQ(child.take_new_output(),
             telephone_up_to_number + number_noted(huge.substr(0, 13)) + menu(true));
 }

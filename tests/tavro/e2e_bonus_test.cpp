@@ -347,7 +347,9 @@ TEST(TavroBonusPiped, TelephoneEveryBranch) {
   const ExitState exit = p.end(true);
   EXPECT_TRUE(exit.exited);
   EXPECT_EQ(exit.code, 0);
-  EXPECT_LT(exit.max_rss_kb, 64 * 1024);
+  if (kMeasuresResources) {
+    EXPECT_LT(exit.max_rss_kb, 64 * 1024);
+  }
 }
 
 }  // namespace

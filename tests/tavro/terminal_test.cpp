@@ -90,7 +90,9 @@ TEST(TavroTerminal, GreetingStaysFourToFiveSecondsWithoutAKey) {
   EXPECT_TRUE(exit.exited);
   EXPECT_EQ(exit.code, 0);
   // The wait blocks: a loop that polled the clock would burn the whole five seconds.
-  EXPECT_LT(exit.cpu_seconds, 0.05);
+  if (kMeasuresResources) {
+    EXPECT_LT(exit.cpu_seconds, 0.05);
+  }
   expect_same_mode(mode_of(child), before);
 }
 
