@@ -94,8 +94,12 @@ constexpr std::size_t encoded_size(std::string_view utf8) {
 template <std::size_t N>
 struct Literal {
   char text[N]{};
-  consteval Literal(const char (&s)[N]) { std::copy_n(s, N, text); }  // NOLINT: implicit by design
-  [[nodiscard]] consteval std::string_view view() const { return {text, N - 1}; }
+  consteval Literal(const char (&s)[N]) {  // NOLINT(google-explicit-constructor): by design
+    for (std::size_t i = 0; i < N; ++i) {
+      text[i] = s[i];
+    }
+  }
+  [[nodiscard]] consteval std::string_view view() const { return {&text[0], N - 1}; }
 };
 
 template <Literal S>

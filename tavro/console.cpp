@@ -1,5 +1,6 @@
 #include "console.hpp"
 
+#include <array>
 #include <charconv>
 #include <chrono>
 #include <climits>
@@ -10,7 +11,7 @@ namespace tavro {
 
 namespace {
 
-constexpr std::size_t kReadChunk = 64 * 1024;
+constexpr std::size_t kReadChunk = std::size_t{64} * 1024;
 constexpr std::size_t kKeepCapacity = 4 * kReadChunk;
 
 bool is_blank(int c) {
@@ -36,13 +37,13 @@ void Host::seed_random(unsigned seed) {
   std::srand(seed);
 }
 int Host::next_random() {
-  return std::rand();
-}  // NOLINT(cert-msc30-c,cert-msc50-cpp)
+  return std::rand();  // NOLINT(cert-msc30-c,cert-msc50-cpp): the C library's own generator
+}
 
 void Console::print_number(long long value) {
-  char digits[24];
-  const auto [end, error] = std::to_chars(std::begin(digits), std::end(digits), value);
-  frame_.append(digits, end);
+  std::array<char, 24> digits{};
+  const auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(), value);
+  frame_.append(digits.data(), end);
 }
 
 void Console::flush() {

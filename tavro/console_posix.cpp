@@ -20,7 +20,7 @@ volatile std::sig_atomic_t mode_saved = 0;
 
 void restore_terminal() {
   if (mode_saved != 0) {
-    tcsetattr(STDIN_FILENO, TCSANOW, &original_mode);
+    (void)tcsetattr(STDIN_FILENO, TCSANOW, &original_mode);
   }
 }
 
@@ -28,7 +28,7 @@ extern "C" void restore_and_die(int signal_number) {
   // The handler was installed with SA_RESETHAND, so the signal raised again here takes its
   // default action as soon as the handler returns, and the shell sees the usual status.
   restore_terminal();
-  std::raise(signal_number);
+  (void)std::raise(signal_number);
 }
 
 void install_signal_handlers() {

@@ -89,12 +89,13 @@ int map_print(std::span<char> map, int row, int col, int reveal) {
   std::string line(static_cast<std::size_t>(cols) + 1, '\n');
   char* const out = line.data();
   for (int r = 0; r < rows; ++r) {
-    const char* const cells = &map[static_cast<std::size_t>(r * cols)];
+    const char* const cells = &map[static_cast<std::size_t>(r) * static_cast<std::size_t>(cols)];
     for (int k = 0; k < cols; ++k) {
       out[k] = cells[k] == '*' ? hidden_mine : cells[k];
     }
     if (r == row && col >= 0 && col < cols) {
-      char& cell = map[static_cast<std::size_t>(r * cols + col)];
+      char& cell = map[static_cast<std::size_t>(r) * static_cast<std::size_t>(cols) +
+                       static_cast<std::size_t>(col)];
       if (cell == '*') {
         out[col] = 'X';
       } else {
@@ -111,7 +112,8 @@ int clear_judge(std::span<const char> map, int row, int col) {
   if (row >= global_col || col >= global_row || row < 0 || col < 0) {
     return 1;
   }
-  if (map[static_cast<std::size_t>(row * global_row + col)] == '*') {
+  if (map[static_cast<std::size_t>(row) * static_cast<std::size_t>(global_row) +
+          static_cast<std::size_t>(col)] == '*') {
     return -1;
   }
   return 0;

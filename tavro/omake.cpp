@@ -20,8 +20,8 @@ constexpr int kSeparatorBars = 29;
 
 // How to get to school for one pair of answers, weather and PC; rows are tried in order.
 struct Commute {
-  int weather;
-  int pc;
+  int weather = 0;
+  int pc = 0;
   std::array<std::string_view, 3> texts;  // an empty text prints nothing
 };
 

@@ -56,7 +56,7 @@ void delay_wait(unsigned count) {
   }
 }
 
-void Test::Hello() {
+void Test::Hello() {  // NOLINT(readability-convert-member-functions-to-static)
   Console& c = con();
   c.print("Hello Objective-C World\n"_sj);
   locate(1, 30);
