@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 
 #include "runtime.hpp"
@@ -25,6 +26,7 @@ class FuzzHost final : public tavro2d::rt::Host {
   tavro2d::rt::LocalTime local_time() override { return {2024, 1, 2, 3, 4, 5, 6, 0}; }
   void end_run(int status) override { throw RunEnded{status}; }
   unsigned pause_steps(unsigned /*count*/) override { return 0; }
+  std::chrono::milliseconds pause_length() override { return std::chrono::milliseconds{0}; }
 
   std::size_t written = 0;
 

@@ -23,15 +23,37 @@ void put_digits(std::size_t at, int value, std::size_t width) {
   }
 }
 
-// The end of a game stays on screen only while this counts: no key is awaited.
+// How many batches a pause's steps run in, each followed by a sleep until its share of the
+// pause's real length has passed.
+constexpr unsigned kPauseBatches = 50;
+
+// Idle steps `from` up to `to` of a pause: each stores WAIT-COUNT into itself, which leaves it
+// unchanged. The step counter is volatile, so every step is an access the optimiser may
+// neither drop nor merge, and the steps are really run.
+void idle_steps(unsigned from, unsigned to) {
+  volatile unsigned step = from;
+  while (step < to) {
+    const int count = ws.WAIT_COUNT;
+    ws.WAIT_COUNT = count;
+    step = step + 1;
+  }
+}
+
+// The end of a game stays on screen only while this runs: no key is awaited. The pause takes
+// WAIT-COUNT once and runs that many idle steps, but not as one bare busy loop: counted alone
+// they pass in a few milliseconds, before anyone can read the result. So the steps run in
+// batches paced by the clock over a fixed real time (rt::kPauseLength), sleeping between
+// batches, which also leaves the processor idle for most of the pause.
 void pause_after_game() {
   rt::flush();
   const unsigned steps = rt::pause_steps(static_cast<unsigned>(ws.WAIT_COUNT));
-  // Each step is an access to a volatile object, which the optimiser may neither drop nor merge,
-  // so the pause really runs every step.
-  volatile unsigned step = 0;
-  while (step < steps) {
-    step = step + 1;
+  const rt::PauseClock clock;
+  unsigned done = 0;
+  for (unsigned batch = 1; batch <= kPauseBatches; ++batch) {
+    const auto until = static_cast<unsigned>(std::uint64_t{steps} * batch / kPauseBatches);
+    idle_steps(done, until);
+    done = until;
+    clock.wait(batch, kPauseBatches);
   }
 }
 

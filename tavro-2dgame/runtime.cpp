@@ -10,6 +10,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <thread>
 
 namespace tavro2d::rt {
 
@@ -103,6 +104,16 @@ LocalTime local_time() {
 
 unsigned pause_steps(unsigned count) {
   return host().pause_steps(count);
+}
+
+PauseClock::PauseClock()
+    : start_(std::chrono::steady_clock::now()), length_(host().pause_length()) {}
+
+void PauseClock::wait(unsigned done, unsigned parts) const {
+  if (parts == 0 || length_.count() <= 0) {
+    return;
+  }
+  std::this_thread::sleep_until(start_ + length_ * done / parts);
 }
 
 namespace detail {

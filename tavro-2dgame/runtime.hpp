@@ -4,6 +4,7 @@
 // exit) sits behind the small Host interface, so that tests can script a whole run in-process.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string_view>
@@ -11,6 +12,10 @@
 #include "storage.hpp"
 
 namespace tavro2d::rt {
+
+// The real time over which the pause after a game spreads its steps: long enough to read the
+// final map and its message, short enough not to hold up the next game.
+inline constexpr std::chrono::milliseconds kPauseLength{1500};
 
 struct LocalTime {
   int year = 0;
@@ -41,6 +46,8 @@ class Host {
   virtual void end_run(int status) = 0;
   // How many of a pause's `count` idle steps are really run; only a test host shortens it.
   virtual unsigned pause_steps(unsigned count) { return count; }
+  // The real time a pause lasts; only a test host shortens it.
+  virtual std::chrono::milliseconds pause_length() { return kPauseLength; }
 };
 
 // The process's own standard input and output, clock and exit: one per platform.
@@ -63,6 +70,19 @@ void release();
 void flush();
 [[nodiscard]] LocalTime local_time();
 [[nodiscard]] unsigned pause_steps(unsigned count);
+
+// Spreads a pause over the host's pause length, from the moment it is made: wait(done, parts)
+// sleeps until `done` of `parts` equal shares of that length have passed, or returns at once
+// when they already have (on a machine too slow for the pace).
+class PauseClock {
+ public:
+  PauseClock();
+  void wait(unsigned done, unsigned parts) const;
+
+ private:
+  std::chrono::steady_clock::time_point start_;
+  std::chrono::milliseconds length_;
+};
 
 // The bytes kept of one input line; longer lines keep only their start, but their length.
 inline constexpr std::size_t kLineKept = 4096;

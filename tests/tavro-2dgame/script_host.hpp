@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <utility>
 #include <vector>
@@ -52,6 +53,7 @@ class ScriptHost final : public rt::Host {
     written_at_pause.push_back(output.size());
     return 0;
   }
+  std::chrono::milliseconds pause_length() override { return std::chrono::milliseconds{0}; }
 
  private:
   std::size_t read_at_ = 0;
