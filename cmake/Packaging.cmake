@@ -8,10 +8,10 @@ if(NOT TAVRO_PACKAGE MATCHES "^(|DEB|ZIP)$")
   message(FATAL_ERROR "TAVRO_PACKAGE is '${TAVRO_PACKAGE}'; it takes DEB, ZIP or nothing")
 endif()
 
-set(TAVRO_PACKAGING_DIR ${CMAKE_CURRENT_LIST_DIR}/../packaging)
+set(TAVRO_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
 set(TAVRO_MANUAL_PAGES
-  ${CMAKE_CURRENT_LIST_DIR}/../man/tavro.6
-  ${CMAKE_CURRENT_LIST_DIR}/../man/tavro-2dgame.6)
+  ${PROJECT_SOURCE_DIR}/man/tavro.6
+  ${PROJECT_SOURCE_DIR}/man/tavro-2dgame.6)
 
 # Compresses each of FILES into the build tree as Debian wants it: best compression, and no
 # name or time stamp in the header, so that the same source gives the same bytes. The paths of
@@ -82,6 +82,9 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 if(TAVRO_PACKAGE STREQUAL "DEB")
+  # Without these two CPack still makes the package, silently without its Depends line.
+  find_program(TAVRO_DPKG_SHLIBDEPS dpkg-shlibdeps REQUIRED)
+  find_program(TAVRO_FILE file REQUIRED)
   tavro_use_debian_build_flags()
   tavro_check_changelog_version(${TAVRO_PACKAGING_DIR}/debian/changelog)
   tavro_gzip_files(changelog ${TAVRO_PACKAGING_DIR}/debian/changelog)
