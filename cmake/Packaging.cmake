@@ -65,11 +65,7 @@ function(tavro_use_debian_build_flags)
 endfunction()
 
 # Manual pages: plain on every platform but Windows, compressed in the Debian package.
-if(TAVRO_PACKAGE STREQUAL "DEB")
-  tavro_gzip_files(manual_pages ${TAVRO_MANUAL_PAGES})
-  add_custom_target(manual_pages ALL DEPENDS ${manual_pages})
-  install(FILES ${manual_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-elseif(NOT WIN32)
+if(NOT WIN32 AND NOT TAVRO_PACKAGE STREQUAL "DEB")
   install(FILES ${TAVRO_MANUAL_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 endif()
 
@@ -87,8 +83,10 @@ if(TAVRO_PACKAGE STREQUAL "DEB")
   find_program(TAVRO_FILE file REQUIRED)
   tavro_use_debian_build_flags()
   tavro_check_changelog_version(${TAVRO_PACKAGING_DIR}/debian/changelog)
+  tavro_gzip_files(manual_pages ${TAVRO_MANUAL_PAGES})
   tavro_gzip_files(changelog ${TAVRO_PACKAGING_DIR}/debian/changelog)
-  add_custom_target(changelog ALL DEPENDS ${changelog})
+  add_custom_target(compressed_documents ALL DEPENDS ${manual_pages} ${changelog})
+  install(FILES ${manual_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
   install(FILES ${TAVRO_PACKAGING_DIR}/debian/copyright ${changelog}
     DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
