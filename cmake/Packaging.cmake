@@ -33,18 +33,20 @@ function(tavro_gzip_files out_var)
   set(${out_var} ${outputs} PARENT_SCOPE)
 endfunction()
 
-# The changelog's newest entry names the version that the package is built as; a release
-# that forgets one of the two would ship a changelog that contradicts its own package.
-function(tavro_check_changelog_version changelog)
-  file(STRINGS ${changelog} newest LIMIT_COUNT 1)
-  if(NOT newest MATCHES "^tavro \\(([^)]+)\\) ")
-    message(FATAL_ERROR "${changelog}: the first line is no changelog entry: ${newest}")
+# The changelog's newest entry and the manual pages' headers name the version being released;
+# a release that forgets one of them would ship documents that contradict their own package.
+function(tavro_check_release_version)
+  file(STRINGS ${TAVRO_PACKAGING_DIR}/debian/changelog newest LIMIT_COUNT 1)
+  if(NOT newest MATCHES "^tavro \\(([^)]+)\\) " OR NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
+    message(FATAL_ERROR "packaging/debian/changelog: the newest entry is not version "
+      "${PROJECT_VERSION}, the project's: ${newest}")
   endif()
-  if(NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
-    message(FATAL_ERROR
-      "${changelog}: the newest entry is version ${CMAKE_MATCH_1}, the project is "
-      "${PROJECT_VERSION}; add an entry for ${PROJECT_VERSION}")
-  endif()
+  foreach(page IN LISTS TAVRO_MANUAL_PAGES)
+    file(STRINGS ${page} header REGEX "^\\.TH ")
+    if(NOT header MATCHES "\"tavro ${PROJECT_VERSION}\"")
+      message(FATAL_ERROR "${page}: the header names no \"tavro ${PROJECT_VERSION}\": ${header}")
+    endif()
+  endforeach()
 endfunction()
 
 # Debian's own compiler and linker flags, with every hardening feature. They go in front of
@@ -82,7 +84,7 @@ if(TAVRO_PACKAGE STREQUAL "DEB")
   find_program(TAVRO_DPKG_SHLIBDEPS dpkg-shlibdeps REQUIRED)
   find_program(TAVRO_FILE file REQUIRED)
   tavro_use_debian_build_flags()
-  tavro_check_changelog_version(${TAVRO_PACKAGING_DIR}/debian/changelog)
+  tavro_check_release_version()
   tavro_gzip_files(manual_pages ${TAVRO_MANUAL_PAGES})
   tavro_gzip_files(changelog ${TAVRO_PACKAGING_DIR}/debian/changelog)
   add_custom_target(compressed_documents ALL DEPENDS ${manual_pages} ${changelog})
