@@ -35,11 +35,13 @@ class Host {
   // written: a host may add a control sequence to it, or write it out first and then clear.
   virtual void clear_screen(std::string& frame) = 0;
   // Reads at most `size` bytes of standard input into `buffer`, blocking until there is at
-  // least one; 0 means the input has ended.
+  // least one; 0 means the input has ended. At a terminal these are whole lines, as the
+  // person finished them, with their line break: the same bytes a pipe would bring.
   virtual std::size_t read(char* buffer, std::size_t size) = 0;
   // Whether standard input is a terminal (a person typing) rather than a pipe or a file.
   [[nodiscard]] virtual bool is_terminal() const = 0;
-  // Terminal only: one key press, without echo and without waiting for Enter; -1 at the end.
+  // Terminal only: one whole key press (an escape sequence or a multi-byte character is one),
+  // without echo and without waiting for Enter; its first byte, or -1 at the end.
   virtual int read_key() = 0;
   // Waits up to `timeout_ms` for a key press (terminal), or for input or its end (otherwise),
   // and tells whether one came. Nothing is consumed.

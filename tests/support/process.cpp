@@ -83,9 +83,61 @@ Child Child::piped(const std::string& path) {
   return child;
 }
 
-Child Child::on_terminal(const std::string& path, const termios& mode) {
+namespace {
+
+void read_a_line(int fd) {
+  char c = 0;
+  while (read(fd, &c, 1) == 1 && c != '\n' && c != '\r') {
+  }
+}
+
+// The part of an interactive shell that job control needs, in the terminal's session.
+[[noreturn]] void run_under_job_control(const std::string& path) {
+  for (const int signal_number : {SIGTTOU, SIGTTIN, SIGTSTP, SIGINT, SIGQUIT}) {
+    std::signal(signal_number, SIG_IGN);
+  }
+  const pid_t job = fork();
+  if (job == 0) {
+    setpgid(0, 0);
+    tcsetpgrp(STDIN_FILENO, getpgrp());
+    for (const int signal_number : {SIGTTOU, SIGTTIN, SIGTSTP, SIGINT, SIGQUIT}) {
+      std::signal(signal_number, SIG_DFL);
+    }
+    exec_child(path);
+  }
+  setpgid(job, job);
+  tcsetpgrp(STDIN_FILENO, job);
+  for (;;) {
+    int status = 0;
+    if (waitpid(job, &status, WUNTRACED) != job) {
+      _exit(126);
+    }
+    if (WIFSTOPPED(status)) {
+      tcsetpgrp(STDIN_FILENO, getpgrp());
+      const std::string marker = std::string(kStoppedMarker) + "\n";
+      (void)!write(STDOUT_FILENO, marker.data(), marker.size());
+      read_a_line(STDIN_FILENO);
+      tcsetpgrp(STDIN_FILENO, job);
+      kill(-job, SIGCONT);
+    } else if (WIFEXITED(status)) {
+      _exit(WEXITSTATUS(status));
+    } else if (WIFSIGNALED(status)) {
+      std::signal(WTERMSIG(status), SIG_DFL);
+      raise(WTERMSIG(status));
+      _exit(128 + WTERMSIG(status));
+    }
+  }
+}
+
+}  // namespace
+
+Child Child::on_terminal(const std::string& path, const termios& mode, TerminalSetup setup) {
   ignore_sigpipe();
   Child child;
+  std::array<int, 2> out{-1, -1};
+  if (setup.output_piped && pipe(out.data()) != 0) {
+    throw std::runtime_error("pipe failed");
+  }
   int master = -1;
   termios initial = mode;
   winsize size{};
@@ -96,11 +148,25 @@ Child Child::on_terminal(const std::string& path, const termios& mode) {
     throw std::runtime_error("forkpty failed");
   }
   if (child.pid_ == 0) {
+    if (setup.output_piped) {
+      dup2(out[1], STDOUT_FILENO);
+      close(out[0]);
+      close(out[1]);
+    }
+    if (setup.job_control) {
+      run_under_job_control(path);
+    }
     exec_child(path);
   }
   child.terminal_ = true;
   child.in_fd_ = master;
   child.out_fd_ = master;
+  child.terminal_fd_ = master;
+  if (setup.output_piped) {
+    close(out[1]);
+    child.out_fd_ = out[0];
+    set_nonblocking(child.out_fd_);
+  }
   set_nonblocking(master);
   return child;
 }
@@ -109,11 +175,13 @@ Child::Child(Child&& other) noexcept
     : pid_(std::exchange(other.pid_, -1)),
       in_fd_(std::exchange(other.in_fd_, -1)),
       out_fd_(std::exchange(other.out_fd_, -1)),
+      terminal_fd_(std::exchange(other.terminal_fd_, -1)),
       terminal_(other.terminal_),
       close_when_sent_(other.close_when_sent_),
       output_ended_(other.output_ended_),
       pending_(std::move(other.pending_)),
       output_(std::move(other.output_)),
+      terminal_output_(std::move(other.terminal_output_)),
       taken_(other.taken_),
       ended_(other.ended_),
       state_(other.state_) {}
@@ -195,15 +263,24 @@ void Child::pump(int timeout_ms) {
     reap(false);
     return;
   }
-  pollfd fds[2] = {{out_fd_, POLLIN, 0}, {-1, POLLOUT, 0}};
+  pollfd fds[3] = {{out_fd_, POLLIN, 0}, {-1, POLLOUT, 0}, {-1, POLLIN, 0}};
   if (!pending_.empty() && in_fd_ >= 0 && in_fd_ != out_fd_) {
     fds[1].fd = in_fd_;
   }
-  if (poll(fds, 2, timeout_ms) <= 0) {
+  if (terminal_fd_ >= 0 && terminal_fd_ != out_fd_) {
+    fds[2].fd = terminal_fd_;  // standard output is piped: the terminal shows only echoes
+  }
+  if (poll(fds, 3, timeout_ms) <= 0) {
     return;
   }
+  std::array<char, 65536> buffer{};
+  if ((fds[2].revents & POLLIN) != 0) {
+    const ssize_t n = read(terminal_fd_, buffer.data(), buffer.size());
+    if (n > 0) {
+      terminal_output_.append(buffer.data(), static_cast<std::size_t>(n));
+    }
+  }
   if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
-    std::array<char, 65536> buffer{};
     const ssize_t n = read(out_fd_, buffer.data(), buffer.size());
     if (n > 0) {
       output_.append(buffer.data(), static_cast<std::size_t>(n));

@@ -37,12 +37,25 @@ struct ExitState {
   double cpu_seconds = 0;  // user and system time
 };
 
+// How a child on a pseudo-terminal is started.
+struct TerminalSetup {
+  // Under a small job-control shell, as from an interactive shell: the program runs in its own
+  // process group in the terminal's foreground, so that Ctrl+Z really stops it. The shell
+  // prints kStoppedMarker when the program stops and resumes it in the foreground, as `fg`
+  // does, when it reads a line. Its exit status is the program's.
+  bool job_control = false;
+  // Standard output goes to a pipe; standard input and error stay on the terminal.
+  bool output_piped = false;
+};
+
+inline constexpr std::string_view kStoppedMarker = "[stopped]";
+
 class Child {
  public:
   // Standard input and output are pipes; standard error is the test's own.
   static Child piped(const std::string& path);
   // Standard input, output and error are one pseudo-terminal, set up with `mode`.
-  static Child on_terminal(const std::string& path, const termios& mode);
+  static Child on_terminal(const std::string& path, const termios& mode, TerminalSetup setup = {});
 
   Child(Child&& other) noexcept;
   Child& operator=(Child&&) = delete;
@@ -65,8 +78,10 @@ class Child {
   ExitState wait(milliseconds timeout);
 
   [[nodiscard]] pid_t pid() const { return pid_; }
-  [[nodiscard]] int terminal_fd() const { return out_fd_; }  // the pseudo-terminal's master
+  [[nodiscard]] int terminal_fd() const { return terminal_fd_; }  // the pseudo-terminal's master
   [[nodiscard]] const std::string& output() const { return output_; }
+  // What reached the terminal while standard output was piped.
+  [[nodiscard]] const std::string& terminal_output() const { return terminal_output_; }
   // The output since the last call of take_new_output().
   std::string take_new_output();
 
@@ -78,11 +93,13 @@ class Child {
   pid_t pid_ = -1;
   int in_fd_ = -1;   // our end of the child's input (the master, on a terminal)
   int out_fd_ = -1;  // our end of the child's output
+  int terminal_fd_ = -1;
   bool terminal_ = false;
   bool close_when_sent_ = false;
   bool output_ended_ = false;
   std::string pending_;
   std::string output_;
+  std::string terminal_output_;
   std::size_t taken_ = 0;
   bool ended_ = false;
   ExitState state_;

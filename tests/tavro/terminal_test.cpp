@@ -1,11 +1,13 @@
-// The built tavro on a pseudo-terminal, as a person at a terminal meets it: single keys
-// without Enter, the greeting's wait, and the terminal left exactly as it was found.
+// The built tavro on a pseudo-terminal, as a person at a terminal meets it: its own line
+// editing with echo, whole key presses at a key wait, the greeting's wait, Ctrl+Z under a
+// job-control shell, and the terminal left exactly as it was found.
 #include <termios.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <string>
 
 #include "cp932.hpp"
@@ -45,13 +47,16 @@ termios mode_of(const Child& child) {
   return now;
 }
 
-void expect_same_mode(const termios& a, const termios& b) {
-  EXPECT_EQ(a.c_iflag, b.c_iflag);
-  EXPECT_EQ(a.c_oflag, b.c_oflag);
-  EXPECT_EQ(a.c_lflag, b.c_lflag);
-  EXPECT_EQ(a.c_cc[VMIN], b.c_cc[VMIN]);
-  EXPECT_EQ(a.c_cc[VTIME], b.c_cc[VTIME]);
-  EXPECT_EQ(a.c_cc[VINTR], b.c_cc[VINTR]);
+void expect_same_mode(const termios& now, const termios& before) {
+  EXPECT_EQ(now.c_iflag, before.c_iflag);
+  EXPECT_EQ(now.c_oflag, before.c_oflag);
+  EXPECT_EQ(now.c_cflag, before.c_cflag);
+  EXPECT_EQ(now.c_lflag, before.c_lflag);
+  EXPECT_EQ(std::memcmp(now.c_cc, before.c_cc, sizeof now.c_cc), 0);
+}
+
+bool in_programs_mode(const Child& child) {
+  return (mode_of(child).c_lflag & (ICANON | ECHO)) == 0;
 }
 
 const std::string& greeting_end() {
@@ -64,65 +69,49 @@ const std::string& menu_prompt() {
   return prompt;
 }
 
-// Waits until the program has put its terminal in line mode (or taken it out of it).
-bool wait_for_line_mode(Child& child, bool line_mode_on) {
+// Waits for the menu prompt, before or after a win, followed by `echo`.
+bool reaches_menu(Child& child, const std::string& echo = "") {
+  static const std::string after_a_win(std::string("input 1 ～ 4 ->"_sj));
   return child.read_until(
-      [&](std::string_view) { return ((mode_of(child).c_lflag & ICANON) != 0) == line_mode_on; },
-      30s);
+      [&](std::string_view fresh) {
+        return fresh.ends_with(menu_prompt() + echo) || fresh.ends_with(after_a_win + echo);
+      },
+      5s);
 }
 
 double seconds_since(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-TEST(TavroTerminal, GreetingStaysFourToFiveSecondsWithoutAKey) {
-  const termios before = line_mode();
-  const auto start = Clock::now();
-  Child child = Child::on_terminal(kExe, before);
-  ASSERT_TRUE(child.read_until_ends_with(greeting_end(), 5s));
-  EXPECT_TRUE(wait_for_line_mode(child, false)) << "a single key must end the wait";
-  ASSERT_TRUE(child.read_until_ends_with(menu_prompt(), 10s));
-  const double waited = seconds_since(start);
-  EXPECT_GE(waited, 3.9);
-  EXPECT_LE(waited, 5.9);
-  child.send("3\r");
-  const ExitState exit = child.wait(10s);
-  EXPECT_TRUE(exit.exited);
-  EXPECT_EQ(exit.code, 0);
-  // The wait blocks: a loop that polled the clock would burn the whole five seconds.
-  if (kMeasuresResources) {
-    EXPECT_LT(exit.cpu_seconds, 0.05);
-  }
-  expect_same_mode(mode_of(child), before);
-}
-
-TEST(TavroTerminal, KeyEndsTheGreetingAtOnceAndIsKeptForTheMenu) {
-  const termios before = line_mode();
-  Child child = Child::on_terminal(kExe, before);
-  ASSERT_TRUE(child.read_until_ends_with(greeting_end(), 5s));
-  child.take_new_output();
-  const auto pressed = Clock::now();
-  child.send("3");  // no Enter
-  ASSERT_TRUE(child.read_until_ends_with(menu_prompt(), 3s));
-  EXPECT_LT(seconds_since(pressed), 1.0);
-  EXPECT_EQ(mode_of(child).c_lflag & ICANON, ICANON) << "line mode for the menu's answer";
-  child.send("\r");  // the 3 typed during the greeting is the answer
-  const ExitState exit = child.wait(10s);
-  EXPECT_TRUE(exit.exited);
-  EXPECT_EQ(exit.code, 0);
-  expect_same_mode(mode_of(child), before);
-}
-
-TEST(TavroTerminal, KeyWaitAfterAGameTakesOneKeyWithoutEnter) {
-  const termios before = line_mode();
-  Child child = Child::on_terminal(kExe, before);
-  ASSERT_TRUE(child.read_until_ends_with(greeting_end(), 5s));
-  child.send("1");
-  ASSERT_TRUE(child.read_until_ends_with(menu_prompt(), 3s));
-  child.take_new_output();
+// Started and through the greeting, ended by Enter; that Enter shows at the prompt as an
+// empty line, and the output until then is taken.
+Child at_menu(const termios& mode, TerminalSetup setup = {}) {
+  Child child = Child::on_terminal(kExe, mode, setup);
+  EXPECT_TRUE(child.read_until_ends_with(greeting_end(), 5s));
   child.send("\r");
+  EXPECT_TRUE(child.read_until_ends_with(menu_prompt() + "\r\n", 5s));
+  child.take_new_output();
+  return child;
+}
+
+// Sends `typed` at the menu and tells whether the output then ends with `shown`.
+bool shows(Child& child, const std::string& typed, const std::string& shown) {
+  child.send(typed);
+  return child.read_until_ends_with(shown, 3s);
+}
+
+void expect_ends_with_status_0(Child& child, const termios& before) {
+  const ExitState exit = child.wait(10s);
+  EXPECT_TRUE(exit.exited);
+  EXPECT_EQ(exit.code, 0);
+  expect_same_mode(mode_of(child), before);
+}
+
+// Plays a game from the menu to its end: the key wait follows the pause.
+void play_to_the_key_wait(Child& child) {
+  child.send("1\r");
   // The first map comes twice (the rest of the answer's line is the first move line); a move
-  // sent before the second drawing would be a step ahead and answer the key wait later.
+  // sent before the second drawing would be a step ahead.
   ASSERT_TRUE(child.read_until(
       [](std::string_view fresh) {
         std::size_t prompts = 0;
@@ -146,34 +135,191 @@ TEST(TavroTerminal, KeyWaitAfterAGameTakesOneKeyWithoutEnter) {
     ended = !child.take_new_output().ends_with("\r\n->");
   }
   ASSERT_TRUE(ended) << "eight steps up leave the map, unless a mine ends the game first";
-  // The pause counts, then the key wait: one key, no Enter, brings the title back.
-  ASSERT_TRUE(wait_for_line_mode(child, false)) << "the key wait reads in single-key mode";
-  child.send("z");
-  ASSERT_TRUE(child.read_until(
-      [](std::string_view fresh) { return fresh.find(" ->") != std::string_view::npos; }, 10s));
+}
+
+TEST(TavroTerminal, GreetingWaitsFourToFiveSecondsInTheProgramsModeWithoutSpinning) {
+  const termios before = line_mode();
+  const auto start = Clock::now();
+  Child child = Child::on_terminal(kExe, before);
+  ASSERT_TRUE(child.read_until_ends_with(greeting_end(), 5s));
+  EXPECT_TRUE(in_programs_mode(child)) << "a single key must end the wait";
+  ASSERT_TRUE(child.read_until_ends_with(menu_prompt(), 10s));
+  const double waited = seconds_since(start);
+  EXPECT_GE(waited, 3.9);
+  EXPECT_LE(waited, 5.9);
+  EXPECT_TRUE(in_programs_mode(child)) << "one mode for the whole run";
   child.send("3\r");
   const ExitState exit = child.wait(10s);
   EXPECT_EQ(exit.code, 0);
+  // The wait blocks: a loop that polled the clock would burn the whole five seconds.
+  if (kMeasuresResources) {
+    EXPECT_LT(exit.cpu_seconds, 0.05);
+  }
   expect_same_mode(mode_of(child), before);
 }
 
-TEST(TavroTerminal, TerminalIsRestoredOnEveryWayOut) {
+TEST(TavroTerminalEditing, GreetingKeyShowsAtThePromptAndCanBeErased) {
   const termios before = line_mode();
-  {
-    // Ctrl+C typed during the greeting, while the terminal is in single-key mode.
+  Child child = Child::on_terminal(kExe, before);
+  ASSERT_TRUE(child.read_until_ends_with(greeting_end(), 5s));
+  const auto pressed = Clock::now();
+  child.send("2");  // no Enter
+  ASSERT_TRUE(child.read_until_ends_with(menu_prompt() + "2", 3s)) << "shown after the prompt";
+  EXPECT_LT(seconds_since(pressed), 1.0);
+  EXPECT_TRUE(shows(child, "\x7f", "2\b \b"));
+  EXPECT_TRUE(shows(child, "3\r", "\b \b3\r\n")) << "the answer is 3 alone, not 23";
+  expect_ends_with_status_0(child, before);
+}
+
+TEST(TavroTerminalEditing, ErasesWholeCharactersAndKillsTheLine) {
+  const termios before = line_mode();
+#ifdef TAVRO_UTF8_OUTPUT
+  const std::string wide = "\xE3\x81\x82";  // あ, two columns
+#else
+  const std::string wide = "\x82\xA0";  // あ in code page 932, two columns
+#endif
+  Child child = at_menu(before);
+  // One erase takes the whole character and both its columns: a byte left behind would make
+  // the answer no number, and the menu would be drawn again instead of the program ending.
+  const std::string back = "\b \b";
+  EXPECT_TRUE(shows(child, "1" + wide + "2", "1" + wide + "2"));
+  EXPECT_TRUE(shows(child, "\x08", "2" + back));
+  EXPECT_TRUE(shows(child, "\x7f", "2" + back + back + back));
+  EXPECT_TRUE(shows(child, "4\x15", "4" + back + back)) << "Ctrl+U takes 1 and 4";
+  child.send("\x7f\x7f");  // nothing left to erase
+  EXPECT_TRUE(shows(child, "3\r", "3\r\n"));
+  expect_ends_with_status_0(child, before);
+  EXPECT_EQ(child.take_new_output(),
+            "1" + wide + "2" + back + back + back + "4" + back + back + "3\r\n")
+      << "the menu was not redrawn, and nothing else was echoed";
+}
+
+TEST(TavroTerminalEditing, KeysOtherThanCharactersLeaveNothingInTheLine) {
+  const termios before = line_mode();
+  Child child = at_menu(before);
+  // Up, F5, Home in its other form, Alt+x, Ctrl+A; a tab is kept and shows as a blank.
+  child.send("\x1b[A\x1b[15~\x1bOH\x1bx\x01");
+  EXPECT_TRUE(shows(child, "\t3\r", " 3\r\n"));
+  expect_ends_with_status_0(child, before);
+  EXPECT_EQ(child.take_new_output(), " 3\r\n") << "nothing of the keys is echoed";
+}
+
+TEST(TavroTerminalEditing, EnterIsACrALineBreakOrBoth) {
+  termios before = line_mode();
+  before.c_iflag &= ~static_cast<tcflag_t>(ICRNL);  // CR reaches the program as it is
+  Child child = at_menu(before);
+  child.send("\r\n");
+  child.send("\n3\r");
+  expect_ends_with_status_0(child, before);
+  EXPECT_EQ(child.take_new_output(), "\r\n\r\n3\r\n") << "CR LF is one Enter, LF another";
+}
+
+TEST(TavroTerminalEditing, LoneEscapeIsSwallowedAlone) {
+  const termios before = line_mode();
+  Child child = at_menu(before);
+  child.send("\x1b");
+  ASSERT_FALSE(child.read_until([](std::string_view fresh) { return !fresh.empty(); }, 300ms));
+  EXPECT_TRUE(shows(child, "3\r", "3\r\n")) << "the 3 typed later is not part of an Alt+key";
+  expect_ends_with_status_0(child, before);
+}
+
+TEST(TavroTerminalEditing, EndOfFileCharacterEndsOnlyAnEmptyLine) {
+  const termios before = line_mode();
+  Child child = at_menu(before);
+  // Inside a line it is ignored: "12" names no entry, so the title comes back.
+  child.send("1\x04");
+  child.send("2\r");
+  ASSERT_TRUE(child.read_until_ends_with(menu_prompt(), 3s));
+  EXPECT_TRUE(child.take_new_output().starts_with("12\r\n\x1b[H"));
+  child.send("\x04");
+  expect_ends_with_status_0(child, before);
+}
+
+TEST(TavroTerminalEditing, EchoesGoToTheTerminalNotToRedirectedOutput) {
+  const termios before = line_mode();
+  Child child = Child::on_terminal(kExe, before, {.output_piped = true});
+  ASSERT_TRUE(child.read_until_ends_with("All rights reserved.\n", 5s));  // a pipe: no CR
+  child.send("3");
+  ASSERT_TRUE(child.read_until_ends_with(menu_prompt(), 3s));
+  child.send("\r");
+  expect_ends_with_status_0(child, before);
+  EXPECT_TRUE(child.output().ends_with(menu_prompt())) << "the screens hold no echo";
+  EXPECT_EQ(child.terminal_output(), "3\r\n");
+}
+
+TEST(TavroTerminalKeyWait, TakesOneWholeKeyPressUnechoed) {
+  const termios before = line_mode();
+  // Up, Alt+x, a UTF-8 character (one key in either build) and a code page 932 one, each
+  // followed at once by the menu's next answer, which must stay whole.
+  for (const std::string key : {"\x1b[A", "\x1bx", "\xE3\x81\x82", "\x82\xA0"}) {
+    SCOPED_TRACE(::testing::PrintToString(key));
+    Child child = at_menu(before);
+    play_to_the_key_wait(child);
+    child.take_new_output();
+    child.send(key + "3\r");
+    ASSERT_TRUE(reaches_menu(child, "3\r\n"));
+    expect_ends_with_status_0(child, before);
+  }
+}
+
+TEST(TavroTerminalKeyWait, ArrowTypedAloneBringsBackAnUntouchedTitle) {
+  const termios before = line_mode();
+  Child child = at_menu(before);
+  play_to_the_key_wait(child);
+  child.take_new_output();
+  child.send("\x1b[A");
+  ASSERT_TRUE(reaches_menu(child));
+  child.send("3\r");
+  EXPECT_TRUE(reaches_menu(child, "3\r\n")) << "no [A before the answer";
+  expect_ends_with_status_0(child, before);
+}
+
+// Ctrl+Z; the terminal as found while stopped; `fg`; the program's mode back.
+void suspend_and_resume(Child& child, const termios& before) {
+  child.take_new_output();
+  child.send("\x1a");
+  ASSERT_TRUE(child.read_until(
+      [](std::string_view fresh) { return fresh.find(kStoppedMarker) != std::string_view::npos; },
+      5s));
+  expect_same_mode(mode_of(child), before);
+  child.send("\n");  // the shell's fg
+  ASSERT_TRUE(child.read_until([&](std::string_view) { return in_programs_mode(child); }, 5s));
+}
+
+TEST(TavroTerminalJobControl, StopsWithTheTerminalAsFoundAndGoesOnWhereItWas) {
+  const termios before = line_mode();
+  Child child = Child::on_terminal(kExe, before, {.job_control = true});
+  ASSERT_TRUE(child.read_until_ends_with(greeting_end(), 5s));
+  ASSERT_TRUE(child.read_until([&](std::string_view) { return in_programs_mode(child); }, 5s));
+  suspend_and_resume(child, before);  // in the greeting's wait
+  ASSERT_TRUE(child.read_until_ends_with(menu_prompt(), 10s)) << "the greeting's wait ends";
+  child.send("1");
+  ASSERT_TRUE(child.read_until_ends_with("1", 3s));
+  suspend_and_resume(child, before);  // at a prompt, a line being typed
+  EXPECT_TRUE(shows(child, "\x7f", "\b \b")) << "the line goes on being edited";
+  play_to_the_key_wait(child);
+  suspend_and_resume(child, before);  // in a key wait
+  child.take_new_output();
+  child.send("z");
+  ASSERT_TRUE(reaches_menu(child));
+  child.send("3\r");
+  expect_ends_with_status_0(child, before);
+}
+
+TEST(TavroTerminal, TerminalIsAsFoundAfterEveryWayOut) {
+  const termios before = line_mode();
+  for (const std::string key : {"\x03", "\x1c"}) {
+    // Ctrl+C and Ctrl+\ typed during the greeting: the signal's own action ends the process.
     Child child = Child::on_terminal(kExe, before);
     ASSERT_TRUE(child.read_until_ends_with(greeting_end(), 5s));
-    ASSERT_TRUE(wait_for_line_mode(child, false));
-    child.send("\x03");
+    child.send(key);
     const ExitState exit = child.wait(10s);
     EXPECT_TRUE(exit.signaled);
-    EXPECT_EQ(exit.signal, SIGINT) << "the signal's own action ends the process";
+    EXPECT_EQ(exit.signal, key == "\x03" ? SIGINT : SIGQUIT);
     expect_same_mode(mode_of(child), before);
   }
   for (const int signal_number : {SIGTERM, SIGHUP}) {
-    Child child = Child::on_terminal(kExe, before);
-    ASSERT_TRUE(child.read_until_ends_with(greeting_end(), 5s));
-    ASSERT_TRUE(wait_for_line_mode(child, false));
+    Child child = at_menu(before);
     kill(child.pid(), signal_number);
     const ExitState exit = child.wait(10s);
     EXPECT_TRUE(exit.signaled);
@@ -181,15 +327,12 @@ TEST(TavroTerminal, TerminalIsRestoredOnEveryWayOut) {
     expect_same_mode(mode_of(child), before);
   }
   {
-    // End of input (Ctrl+D on an empty line) at the menu.
-    Child child = Child::on_terminal(kExe, before);
-    ASSERT_TRUE(child.read_until_ends_with(greeting_end(), 5s));
-    child.send("\r");
-    ASSERT_TRUE(child.read_until_ends_with(menu_prompt(), 3s));
-    child.send("\x04");
+    // Nobody reads the screens any more.
+    Child child = Child::on_terminal(kExe, before, {.output_piped = true});
+    child.close_output();
     const ExitState exit = child.wait(10s);
-    EXPECT_TRUE(exit.exited);
-    EXPECT_EQ(exit.code, 0);
+    EXPECT_TRUE(exit.signaled);
+    EXPECT_EQ(exit.signal, SIGPIPE);
     expect_same_mode(mode_of(child), before);
   }
 }

@@ -1,0 +1,65 @@
+// The program's own line editing at a POSIX terminal. The terminal runs without its own line
+// editing and echo for the whole run (console_posix.cpp); this editor takes the typed bytes,
+// echoes them, erases, kills and ends lines, and swallows what keys other than characters
+// send. A finished line is handed over with its line break, exactly as a pipe would deliver
+// it, so every input rule of the console stays the same at a terminal. Key waits take one
+// whole key press from the same bytes.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tavro {
+
+// The terminal's own editing characters, from its settings as found at start-up; -1 when the
+// terminal has the character disabled.
+struct EditingKeys {
+  int erase = -1;
+  int kill = -1;
+  int end_of_file = -1;
+};
+
+class LineEditor {
+ public:
+  // Bytes typed so far beyond this many in one line are neither stored nor echoed.
+  static constexpr std::size_t kMaxLine = std::size_t{64} * 1024;
+
+  // Reads typed bytes from `input_fd` and echoes to `echo_fd` (-1: nowhere).
+  LineEditor(int input_fd, int echo_fd, EditingKeys keys);
+
+  // One edited line with its line break. At the end of the input: what was typed of a line
+  // without a line break, or nothing when the line was empty.
+  std::string read_line();
+  // One whole key press, not echoed: its first byte, or -1 at the end of the input.
+  int read_key();
+  // Whether bytes have been taken from the terminal and not yet used.
+  [[nodiscard]] bool has_pending() const { return pos_ < pending_.size(); }
+
+ private:
+  // The next typed byte, waiting at most `timeout_ms` (-1: without limit); kNone when none
+  // came in time, kEnd at the end of the input.
+  int next_byte(int timeout_ms);
+  void unread() { --pos_; }  // gives back the byte next_byte has just returned
+  bool fill(int timeout_ms);
+  void echo(std::string_view bytes);
+  void flush_echo();  // writes what has been echoed so far
+
+  void take_line_feed_after_cr();
+  void swallow_escape_sequence();
+  void take_rest_of_character(int first);
+  void erase_characters(std::string& line, std::size_t count);
+
+  static constexpr int kNone = -2;
+  static constexpr int kEnd = -1;
+
+  int input_fd_;
+  int echo_fd_;
+  EditingKeys keys_;
+  std::string pending_;  // taken from the terminal, not yet used
+  std::size_t pos_ = 0;
+  std::string echo_;  // echoed, not yet written
+  bool at_end_ = false;
+};
+
+}  // namespace tavro
