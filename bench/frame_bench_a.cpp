@@ -27,11 +27,11 @@ void ProgramAFrame(benchmark::State& state) {
   tavro::use_console(&console);
   tavro::global_col = 24;
   tavro::global_row = 60;
-  std::vector<char> map(24 * 60, '-');
+  std::vector<char> map(std::size_t{24} * 60, '-');
   for (std::size_t i = 0; i < map.size(); i += 7) {
     map[i] = '*';
   }
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     console.clear_screen();
     tavro::map_print(map, 12, 30, 0);
     console.print("up -> 8 , down -> k , left -> u , right -> o\n->");

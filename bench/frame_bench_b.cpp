@@ -2,6 +2,8 @@
 // map drawing and the move prompt, assembled in memory and handed to an output that drops it.
 #include <benchmark/benchmark.h>
 
+#include <string_view>
+
 #include "runtime.hpp"
 #include "storage.hpp"
 #include "tavro.hpp"
@@ -18,6 +20,7 @@ class NullHostB final : public tavro2d::rt::Host {
 
 void ProgramBFrame(benchmark::State& state) {
   using tavro2d::ws;
+  using namespace std::string_view_literals;
   NullHostB host;
   tavro2d::reset_program();
   tavro2d::rt::start(host);
@@ -28,10 +31,10 @@ void ProgramBFrame(benchmark::State& state) {
   }
   ws.PLAYER_ROW = 12;
   ws.PLAYER_COL = 30;
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     tavro2d::map_print();
-    tavro2d::rt::print_line("up -> ", ws.KEY_UP, " , down -> ", ws.KEY_DOWN, " , left -> ",
-                            ws.KEY_LEFT, " , right -> ", ws.KEY_RIGHT);
+    tavro2d::rt::print_line("up -> "sv, ws.KEY_UP, " , down -> "sv, ws.KEY_DOWN, " , left -> "sv,
+                            ws.KEY_LEFT, " , right -> "sv, ws.KEY_RIGHT);
     tavro2d::rt::flush();
   }
   tavro2d::rt::release();

@@ -94,7 +94,7 @@ constexpr std::size_t encoded_size(std::string_view utf8) {
 template <std::size_t N>
 struct Literal {
   char text[N]{};
-  consteval Literal(const char (&s)[N]) {  // NOLINT(google-explicit-constructor): by design
+  consteval Literal(const char (&s)[N]) {  // implicit: the literal itself is the argument
     for (std::size_t i = 0; i < N; ++i) {
       text[i] = s[i];
     }

@@ -9,7 +9,7 @@
 #include "tavro.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  tavro::testing::FakeHost host(std::string(reinterpret_cast<const char*>(data), size));
+  tavro::testing::FakeHost host(std::string(data, data + size));
   for (std::size_t i = 0; i < size && i < 1440; ++i) {
     host.draws.push_back(data[i] % 3 == 0 ? 1 : 0);  // about a third of the cells are mines
   }

@@ -2,17 +2,22 @@
 // Every screen reads a line, so a run ends at the latest when the input does.
 #include <cstdint>
 
-#include "b_fuzz_host.hpp"
+#include "fake_host.hpp"
 #include "tavro.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  FuzzHost host(std::string(reinterpret_cast<const char*>(data), size));
+  using tavro2d::testing::RunEnded;
+  tavro2d::testing::FakeHost host;
+  host.script(std::string(data, data + size));
+  host.read_chunk = 5;
   tavro2d::reset_program();
   tavro2d::rt::start(host);
   try {
     (void)TAVRO_2DGAME();
   } catch (const RunEnded& end) {
-    if (end.status != 0) __builtin_trap();
+    if (end.status != 0) {
+      __builtin_trap();
+    }
   }
   tavro2d::rt::release();
   return 0;

@@ -4,14 +4,16 @@
 
 #include <cstdint>
 
-#include "b_fuzz_host.hpp"
+#include "fake_host.hpp"
 #include "storage.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace tavro2d;
   FuzzedDataProvider provider(data, size);
   const std::string items = provider.ConsumeRandomLengthString(32);
-  FuzzHost host(provider.ConsumeRemainingBytesAsString());
+  testing::FakeHost host;
+  host.script(provider.ConsumeRemainingBytesAsString());
+  host.read_chunk = 5;
   rt::start(host);
   Signed<1> one;
   Signed<2> two;
@@ -23,15 +25,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       switch (static_cast<unsigned char>(item) % 5) {
         case 0:
           rt::read_line(one);
-          if (one < -9 || one > 9) __builtin_trap();
+          if (one < -9 || one > 9) {
+            __builtin_trap();
+          }
           break;
         case 1:
           rt::read_line(two);
-          if (two < -99 || two > 99) __builtin_trap();
+          if (two < -99 || two > 99) {
+            __builtin_trap();
+          }
           break;
         case 2:
           rt::read_line(unsigned_two);
-          if (unsigned_two < 0 || unsigned_two > 99) __builtin_trap();
+          if (unsigned_two < 0 || unsigned_two > 99) {
+            __builtin_trap();
+          }
           break;
         case 3:
           rt::read_line(text);
@@ -41,8 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           break;
       }
     }
-  } catch (const RunEnded& end) {
-    if (end.status != 0) __builtin_trap();
+  } catch (const testing::RunEnded& end) {
+    if (end.status != 0) {
+      __builtin_trap();
+    }
   }
   rt::release();
   return 0;

@@ -13,7 +13,7 @@ namespace tavro2d {
 namespace {
 
 // One sequence for the whole run, seeded from the clock at start-up.
-std::mt19937 generator;  // NOLINT(cert-msc32-c,cert-msc51-cpp)
+std::mt19937 generator;  // NOLINT(cert-msc32-c,cert-msc51-cpp): seeded at start-up, not here
 
 // Writes `value` as `width` decimal digits at `at` of the date area.
 void put_digits(std::size_t at, int value, std::size_t width) {

@@ -38,7 +38,7 @@ class Number {
   static constexpr std::size_t kWidth = static_cast<std::size_t>(Digits) + (IsSigned ? 1U : 0U);
 
   constexpr Number() = default;
-  constexpr Number(long long value) : value_(keep(value)) {}  // NOLINT: items are set like ints
+  constexpr Number(long long value) : value_(keep(value)) {}  // implicit: items are set like ints
 
   template <std::integral T>
   constexpr Number& operator=(T value) {
@@ -56,7 +56,7 @@ class Number {
     return *this;
   }
 
-  constexpr operator int() const { return value_; }  // NOLINT: items compare like ints
+  constexpr operator int() const { return value_; }  // implicit: items compare like ints
 
   // The item as printed: every digit, leading zeros included, after '+' or '-' when signed.
   [[nodiscard]] constexpr std::array<char, kWidth> display() const {
@@ -95,7 +95,7 @@ class Text {
   static constexpr std::size_t kWidth = Width;
 
   constexpr Text() { bytes_.fill(' '); }
-  constexpr Text(std::string_view value) { *this = value; }  // NOLINT: items are set like texts
+  constexpr Text(std::string_view value) { *this = value; }  // implicit: items are set like texts
 
   constexpr Text& operator=(std::string_view value) {
     const std::size_t n = std::min(value.size(), Width);
@@ -120,7 +120,7 @@ template <std::size_t Kept>
 class Line {
  public:
   constexpr Line() = default;
-  constexpr Line(std::string_view value) { *this = value; }  // NOLINT: items are set like texts
+  constexpr Line(std::string_view value) { *this = value; }  // implicit: items are set like texts
 
   constexpr Line& operator=(std::string_view value) {
     assign(value, value.size());

@@ -116,9 +116,8 @@ class WindowsHost final : public Host {
       // Woken by console input at once; the short sleep keeps other console events (focus,
       // mouse), which are no key presses, from turning the wait into a busy loop.
       const auto left = static_cast<DWORD>(deadline - now);
-      if (input_console_ && WaitForSingleObject(input_, left) == WAIT_OBJECT_0 && !_kbhit()) {
-        Sleep(left < 10 ? left : 10);
-      } else if (!input_console_) {
+      if (!input_console_ ||
+          (WaitForSingleObject(input_, left) == WAIT_OBJECT_0 && _kbhit() == 0)) {
         Sleep(left < 10 ? left : 10);
       }
     }

@@ -19,7 +19,7 @@ int title();
 // The greeting: a class with one operation, created once at start-up.
 class Test {
  public:
-  void Hello();  // NOLINT(readability-identifier-naming): the operation's given name
+  void Hello();  // capitalised: the operation's given name
 };
 
 // The game (game.cpp): 1 won, -1 lost, -9 quit by "exit".

@@ -23,7 +23,11 @@ class Iconv {
       iconv_close(cd_);
     }
   }
-  [[nodiscard]] bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }  // NOLINT
+  [[nodiscard]] bool valid() const {
+    // iconv_open's failure value is the handle (iconv_t)-1, which only a cast can spell.
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast,performance-no-int-to-ptr)
+    return cd_ != reinterpret_cast<iconv_t>(-1);
+  }
 
   // The converted bytes, or nullopt when the converter refuses them.
   std::optional<std::string> operator()(const std::string& in) {

@@ -56,11 +56,7 @@ TEST(PipedB, Entry3EndsTheRunAtTheTitle) {
 TEST(PipedB, MenuAnswersThatNameNoEntryRedrawTheTitle) {
   const Ran ran = run_piped(kExe, "4\n0\n9\nx\n\n3\n", 10s);
   EXPECT_EQ(ran.exit.code, 0);
-  std::string expected;
-  for (int i = 0; i < 6; ++i) {
-    expected += menu(false);
-  }
-  EXPECT_EQ(ran.output, expected);
+  EXPECT_EQ(ran.output, repeat(menu(false), 6));
 }
 
 TEST(PipedB, ExitLeavesTheGameWithoutAMessageButExitWithABlankDoesNot) {

@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "screens.hpp"
-#include "script_host.hpp"
+#include "support.hpp"
 
 namespace tavro2d::testing {
 namespace {

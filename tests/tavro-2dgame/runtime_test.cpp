@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "script_host.hpp"
+#include "support.hpp"
 
 namespace tavro2d::testing {
 namespace {

@@ -6,10 +6,14 @@
 #include <vector>
 
 #include "cp932.hpp"
+#include "screen_text.hpp"
 
 namespace tavro2d::testing {
 
+// What clears the screen: 25 empty lines.
 inline const std::string kClear(25, '\n');
+
+using screen_text::repeat;
 
 inline std::string title(bool cleared) {
   std::string s = kClear;

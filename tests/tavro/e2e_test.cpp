@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "expected_screens.hpp"
 #include "process.hpp"
+#include "screens.hpp"
 
 namespace tavro::testing {
 namespace {
@@ -16,9 +16,9 @@ const std::string kExe = program_under_test("TAVRO_EXE", TAVRO_EXE);
 
 std::vector<std::string> screens_of(const std::string& output) {
   std::vector<std::string> screens;
-  std::size_t at = output.find(kClearScreen);
+  std::size_t at = output.find(kClear);
   while (at != std::string::npos) {
-    const std::size_t next = output.find(kClearScreen, at + kClearScreen.size());
+    const std::size_t next = output.find(kClear, at + kClear.size());
     screens.push_back(output.substr(at, next == std::string::npos ? next : next - at));
     at = next;
   }
@@ -33,7 +33,7 @@ struct Drawing {
 // Splits a game screen into the default 15 x 30 map and what follows it.
 Drawing parse_map(const std::string& screen) {
   Drawing d;
-  std::size_t at = kClearScreen.size();
+  std::size_t at = kClear.size();
   for (int r = 0; r < 15; ++r) {
     const std::size_t end = screen.find('\n', at);
     if (end == std::string::npos) {
@@ -85,12 +85,9 @@ TEST(TavroPiped, GreetingTitleAndEntry3) {
 TEST(TavroPiped, MenuAnswersThatNameNoEntry) {
   const Ran ran = run_piped(kExe, "4\n12abc\n\n x\n2\n5\n3\n", 10s);
   EXPECT_EQ(ran.exit.code, 0);
-  std::string expected = greeting();
-  for (int i = 0; i < 4; ++i) {
-    expected += title(false);
-  }
-  expected += settings_menu(15, 30, false) + title(false);  // entry 2, and back with 5
-  EXPECT_EQ(ran.output, expected);
+  // Four redraws, then entry 2 and back with 5.
+  EXPECT_EQ(ran.output,
+            greeting() + repeat(title(false), 4) + settings_menu(15, 30, false) + title(false));
 }
 
 TEST(TavroPiped, EndOfInputAtEveryPromptEndsWithStatusZero) {

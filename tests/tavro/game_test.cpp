@@ -4,30 +4,17 @@
 #include <string>
 #include <vector>
 
-#include "console.hpp"
-#include "expected_screens.hpp"
-#include "fake_host.hpp"
-#include "settings.hpp"
-#include "tavro.hpp"
+#include "support.hpp"
 
 namespace tavro {
 namespace {
 
 using testing::FakeHost;
-using testing::kClearScreen;
+using testing::kClear;
 using testing::move_prompt;
 
-class Game : public ::testing::Test {
+class Game : public testing::ProgramTest {
  protected:
-  void SetUp() override {
-    reset_settings();
-    use_console(&console_);
-  }
-  void TearDown() override {
-    use_console(nullptr);
-    reset_settings();
-  }
-
   // Draws `map` (rows joined without breaks) and returns what was printed.
   std::string draw(std::string& map, int row, int col, int reveal) {
     map_print(std::span<char>(map.data(), map.size()), row, col, reveal);
@@ -42,9 +29,6 @@ class Game : public ::testing::Test {
     console_.flush();
     return result;
   }
-
-  FakeHost host_;
-  Console console_{host_};
 };
 
 std::string lines(const std::vector<std::string>& rows) {
@@ -139,7 +123,7 @@ TEST_F(Game, StartCellIsNeverAMineForAnySize) {
         }
         expected_map += line + "\n";
       }
-      ASSERT_EQ(host.output, std::string(kClearScreen) + expected_map + move_prompt())
+      ASSERT_EQ(host.output, std::string(kClear) + expected_map + move_prompt())
           << rows << " x " << cols;
       ASSERT_EQ(host.draws_taken, static_cast<std::size_t>(rows * cols));
       ASSERT_EQ(host.seeds, std::vector<unsigned>{1'700'000'000U});
@@ -154,7 +138,7 @@ TEST_F(Game, LinesAreJudgedByTheirFirstCharacterOnly) {
   // once without another drawing.
   EXPECT_EQ(play("8abc\nEXIT\nexit \n\nexit\n"), -9);
   const auto screen = [](int row, int visited_from) {
-    std::string s(kClearScreen);
+    std::string s(kClear);
     for (int r = 0; r < 10; ++r) {
       std::string line(10, '-');
       if (r >= visited_from && r <= 5) {
@@ -178,7 +162,7 @@ TEST_F(Game, KeysAreComparedInOrderAndBeforeExit) {
   // "exit" moves up, four times from row 5 to row 1; "Exit" is no key and not "exit" either
   // (case matters), so it redraws; two more "exit" lines leave the map at the top.
   EXPECT_EQ(play("exit\nexit\nexit\nexit\nExit\nexit\nexit\n"), 1);
-  std::string final_screen(kClearScreen);
+  std::string final_screen(kClear);
   for (int r = 0; r < 10; ++r) {
     final_screen += std::string(r >= 0 && r <= 5 ? "-----o----" : "----------") + "\n";
   }
@@ -211,8 +195,8 @@ TEST_F(Game, LossShowsTheMineTheTrailAndEveryOtherMine) {
     }
     last += line + "\n";
   }
-  EXPECT_EQ(host_.output.substr(host_.output.size() - last.size() - kClearScreen.size()),
-            std::string(kClearScreen) + last);
+  EXPECT_EQ(host_.output.substr(host_.output.size() - last.size() - kClear.size()),
+            std::string(kClear) + last);
 }
 
 TEST_F(Game, EveryEdgeIsAWayOut) {
@@ -233,7 +217,7 @@ TEST_F(Game, WalkingBackOntoAVisitedCellIsAnOrdinaryMove) {
   global_col = 10;
   global_row = 10;
   EXPECT_EQ(play("o\nu\nexit\n"), -9);
-  std::string screen(kClearScreen);
+  std::string screen(kClear);
   for (int r = 0; r < 10; ++r) {
     screen += std::string(r == 5 ? "-----#o---" : "----------") + "\n";
   }

@@ -3,18 +3,15 @@
 
 #include <string>
 
-#include "console.hpp"
-#include "expected_screens.hpp"
-#include "fake_host.hpp"
-#include "settings.hpp"
-#include "tavro.hpp"
+#include "support.hpp"
 
 namespace tavro {
 namespace {
 
 using namespace testing::bonus;
 using testing::FakeHost;
-using testing::kClearScreen;
+using testing::kClear;
+using testing::repeat;
 
 struct Played {
   std::string output;
@@ -41,16 +38,8 @@ Played play_bonus(const std::string& input) {
   return played;
 }
 
-std::string repeat(const std::string& s, int times) {
-  std::string out;
-  for (int i = 0; i < times; ++i) {
-    out += s;
-  }
-  return out;
-}
-
 // The way to school up to the weather question; its answers follow.
-const std::string kCommuteStart = kMenu + std::string(kClearScreen) + kWakeUp + kRaining;
+const std::string kCommuteStart = kMenu + std::string(kClear) + kWakeUp + kRaining;
 
 // Expects the whole script to run on `input` and print `expected` after the menu.
 void expect_script(const std::string& input, const std::string& expected) {
@@ -62,12 +51,10 @@ void expect_script(const std::string& input, const std::string& expected) {
 
 TEST(BonusMenu, OnlyTheLineZeroRunsTheWayToSchool) {
   for (const char* line : {"0", "0\r"}) {
-    EXPECT_EQ(play_bonus(std::string(line) + "\n").output,
-              kMenu + std::string(kClearScreen) + kWakeUp);
+    EXPECT_EQ(play_bonus(std::string(line) + "\n").output, kMenu + std::string(kClear) + kWakeUp);
   }
   for (const char* line : {"00", " 0", "0 ", "1", "", "x"}) {
-    EXPECT_EQ(play_bonus(std::string(line) + "\n").output,
-              kMenu + std::string(kClearScreen) + kTake)
+    EXPECT_EQ(play_bonus(std::string(line) + "\n").output, kMenu + std::string(kClear) + kTake)
         << '"' << line << '"';
   }
 }
@@ -110,11 +97,11 @@ TEST(SchoolCommute, GivesUpTheWeatherAfter9999FailedAnswers) {
 TEST(Telephone, AnyAnswerButOneLetsSomebodyElseTakeIt) {
   for (const char* answer : {"2", "0", "x", "-1"}) {
     expect_script(std::string("1\n") + answer + "\nk",
-                  kMenu + std::string(kClearScreen) + kTake + kTakenFirst);
+                  kMenu + std::string(kClear) + kTake + kTakenFirst);
   }
 }
 
-const std::string kTelephoneStart = kMenu + std::string(kClearScreen) + kTake;
+const std::string kTelephoneStart = kMenu + std::string(kClear) + kTake;
 
 TEST(Telephone, PutThroughAsksWhomUntilOneTwoOrThree) {
   for (int whom = 1; whom <= 3; ++whom) {
@@ -178,10 +165,8 @@ TEST(BonusEnd, EndOfInputAnywhereInSettingsGameOrBonusEndsWithStatusZero) {
       "2\n4\n1\na\nb\nc\nd\n0\n3\n1\n1\n12\n5\n1\na\na\na\na\na\na\na\nk\n"
       "4\n0\nab1\nc1\nd4\n\n1\n1\n1\n0\n2\n1\n0123\nk3\n";
   for (std::size_t cut = 0; cut <= full.size(); ++cut) {
-    reset_settings();
     FakeHost host(full.substr(0, cut));
-    Console console(host);
-    EXPECT_EQ(run(console), 0) << cut;
+    EXPECT_EQ(testing::play_run(host), 0) << cut;
     EXPECT_EQ(host.unread(), 0U) << cut;
   }
   EXPECT_EQ(omake, 1) << "the whole script wins the game";

@@ -4,35 +4,22 @@
 
 #include <string>
 
-#include "console.hpp"
-#include "expected_screens.hpp"
-#include "fake_host.hpp"
-#include "settings.hpp"
-#include "tavro.hpp"
+#include "support.hpp"
 
 namespace tavro {
 namespace {
 
 using testing::debug_screen;
-using testing::FakeHost;
-using testing::kClearScreen;
+using testing::kClear;
 using testing::key_config_screen;
 using testing::key_step_screen;
 using testing::move_prompt;
+using testing::repeat;
 using testing::settings_menu;
 using testing::size_screen;
 
-class Settings : public ::testing::Test {
+class Settings : public testing::ProgramTest {
  protected:
-  void SetUp() override {
-    reset_settings();
-    use_console(&console_);
-  }
-  void TearDown() override {
-    use_console(nullptr);
-    reset_settings();
-  }
-
   // Runs the settings menu on `input`, typed after what came before, until it returns; gives
   // what it printed.
   std::string run_option(const std::string& input) {
@@ -43,20 +30,9 @@ class Settings : public ::testing::Test {
     EXPECT_EQ(host_.unread(), 0U) << "the menu returned before the script ended";
     return host_.output;
   }
-
-  FakeHost host_;
-  Console console_{host_};
 };
 
 using KeyConfig = Settings;
-
-std::string repeat(const std::string& s, int times) {
-  std::string out;
-  for (int i = 0; i < times; ++i) {
-    out += s;
-  }
-  return out;
-}
 
 TEST_F(Settings, MenuShowsTheInitialValuesAndRedrawsOnAnswersThatNameNoEntry) {
   // 0, 6, letters and -5 redraw; the empty line redraws nothing; 5 returns.
@@ -140,7 +116,7 @@ TEST_F(Settings, NextGameUsesTheNewSizeDebugModeAndKeys) {
   EXPECT_EQ(game_main(), -9);
   console_.flush();
   const auto screen = [](int player_row) {
-    std::string s(kClearScreen);
+    std::string s(kClear);
     for (int r = 0; r < 10; ++r) {
       std::string line(12, '-');
       line[3] = r == 2 ? '*' : '-';

@@ -1,8 +1,7 @@
-// Drives tavro-2dgame's routines in-process: scripted input, captured output, a fixed clock and
-// pauses that count nothing. The end of the run arrives as a RunEnded exception.
+// A scripted host for tavro-2dgame's runtime, for the in-process tests and the fuzz targets:
+// input bytes given up front, output captured write by write, a fixed clock and pauses that
+// count nothing. The end of the run arrives as a RunEnded exception.
 #pragma once
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
@@ -11,8 +10,6 @@
 #include <vector>
 
 #include "runtime.hpp"
-#include "storage.hpp"
-#include "tavro.hpp"
 
 namespace tavro2d::testing {
 
@@ -20,7 +17,7 @@ struct RunEnded {
   int status;
 };
 
-class ScriptHost final : public rt::Host {
+class FakeHost final : public rt::Host {
  public:
   std::string input;           // set through script()
   std::size_t read_chunk = 7;  // small, so that lines arrive in pieces
@@ -57,34 +54,6 @@ class ScriptHost final : public rt::Host {
 
  private:
   std::size_t read_at_ = 0;
-};
-
-// A fresh program with the runtime started on a script host.
-class ProgramTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    reset_program();
-    rt::start(host);
-  }
-  void TearDown() override {
-    rt::release();
-    reset_program();
-  }
-
-  // Runs `routine` on `input` (from a fresh runtime); the end status, or -1 when it returned.
-  int run(void (*routine)(), const std::string& input = {}) {
-    host.script(input);
-    rt::start(host);
-    try {
-      routine();
-    } catch (const RunEnded& end) {
-      return end.status;
-    }
-    return -1;
-  }
-  static void entry() { (void)TAVRO_2DGAME(); }
-
-  ScriptHost host;
 };
 
 }  // namespace tavro2d::testing

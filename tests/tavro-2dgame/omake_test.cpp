@@ -2,11 +2,9 @@
 // the pauses hold answers that would change the branch if a pause were missing or misplaced.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 
-#include "screens.hpp"
-#include "script_host.hpp"
+#include "support.hpp"
 
 namespace tavro2d::testing {
 namespace {
@@ -19,9 +17,7 @@ struct Case {
 class Bonus : public ProgramTest {
  protected:
   void expect_runs(const Case& c) {
-    std::string lines(c.input);
-    std::replace(lines.begin(), lines.end(), '|', '\n');
-    lines += '\n';
+    std::string lines = typed(c.input);
     host.output.clear();
     EXPECT_EQ(run(mini_omake, lines), -1) << c.input;
     EXPECT_EQ(host.output, kBonusMenu + c.shown) << c.input;
@@ -47,11 +43,7 @@ TEST_F(Bonus, SchoolScriptAsksUntilAnsweredAndPrintsOneBlockPerCombination) {
 
 #ifndef TAVRO_UTF8_OUTPUT
 TEST(BonusBytes, RulerAndHalfWidthMarksAreTheConsoleBytes) {
-  std::string ruler;
-  for (int i = 0; i < 25; ++i) {
-    ruler += "\x81\x5c";
-  }
-  EXPECT_EQ(kRuler, ruler + "\n");
+  EXPECT_EQ(kRuler, repeat("\x81\x5c", 25) + "\n");
   EXPECT_EQ(tel::kRing.substr(0, tel::kRing.find('\n')).substr(12), "(;\xdf\x84\x44\xdf)");
 }
 #endif

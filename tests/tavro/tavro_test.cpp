@@ -3,11 +3,7 @@
 
 #include <string>
 
-#include "console.hpp"
-#include "expected_screens.hpp"
-#include "fake_host.hpp"
-#include "settings.hpp"
-#include "tavro.hpp"
+#include "support.hpp"
 
 namespace tavro {
 namespace {
@@ -15,24 +11,10 @@ namespace {
 using testing::blanks;
 using testing::FakeHost;
 using testing::greeting;
-using testing::kClearScreen;
+using testing::kClear;
 using testing::move_prompt;
+using testing::repeat;
 using testing::title;
-
-// Plays a whole run from the initial settings and returns its exit status.
-int play(FakeHost& host) {
-  reset_settings();
-  Console console(host);
-  return run(console);
-}
-
-std::string repeat(const std::string& s, int times) {
-  std::string out;
-  for (int i = 0; i < times; ++i) {
-    out += s;
-  }
-  return out;
-}
 
 // The default 15 x 30 map without mines, the player at row `row` of column 15, the cells
 // below it visited.
@@ -53,7 +35,7 @@ std::string column_walk_map(int row, int first_visited, int last_visited) {
 
 TEST(StartUp, GreetingThenTitleThenEnd) {
   FakeHost host("3\n");
-  EXPECT_EQ(play(host), 0);
+  EXPECT_EQ(testing::play_run(host), 0);
   EXPECT_EQ(host.output, greeting() + title(false));
   ASSERT_EQ(host.writes.size(), 2U) << "one write for the greeting, one for the title";
   EXPECT_EQ(host.writes[0], greeting());
@@ -63,7 +45,7 @@ TEST(StartUp, GreetingWaitsUntilFiveWholeSecondsWithoutAKey) {
   FakeHost host("3\n");
   const std::int64_t start_second = host.now_ms / 1000;
   host.input_arrives_ms = host.now_ms + 60'000;
-  EXPECT_EQ(play(host), 0);
+  EXPECT_EQ(testing::play_run(host), 0);
   EXPECT_EQ(host.now_ms, (start_second + 5) * 1000)
       << "ends at the reading five seconds past the first: 4.75 s here";
   EXPECT_EQ(host.output, greeting() + title(false));
@@ -72,7 +54,7 @@ TEST(StartUp, GreetingWaitsUntilFiveWholeSecondsWithoutAKey) {
 TEST(StartUp, KeyEndsTheGreetingAndIsLeftForTheMenu) {
   FakeHost host("3\n");
   host.input_arrives_ms = host.now_ms + 2100;
-  EXPECT_EQ(play(host), 0) << "the 3 that ended the greeting chose the menu's entry 3";
+  EXPECT_EQ(testing::play_run(host), 0) << "the 3 that ended the greeting chose the menu's entry 3";
   EXPECT_EQ(host.now_ms, host.input_arrives_ms);
   EXPECT_EQ(host.output, greeting() + title(false));
 }
@@ -81,22 +63,22 @@ TEST(MainMenu, AnswersThatNameNoEntryRedrawTheTitle) {
   // 4 before a win, 12 with letters behind it, an empty line (no redraw: the read goes on),
   // a letter, 0, a negative number.
   FakeHost host("4\n12abc\n\nx\n0\n-1\n3\n");
-  EXPECT_EQ(play(host), 0);
+  EXPECT_EQ(testing::play_run(host), 0);
   EXPECT_EQ(host.output, greeting() + repeat(title(false), 6));
 }
 
 TEST(MainMenu, EndOfInputEndsTheRunWithStatusZero) {
   for (const char* input : {"", "\n\n", "x"}) {
     FakeHost host(input);
-    EXPECT_EQ(play(host), 0) << '"' << input << '"';
+    EXPECT_EQ(testing::play_run(host), 0) << '"' << input << '"';
     EXPECT_TRUE(host.output.ends_with("input 1 ～ 3 ->"_sj));
   }
 }
 
 TEST(MainMenu, QuitGameReturnsAtOnceWithoutMessageOrKey) {
   FakeHost host("1\nexit\n3\n");
-  EXPECT_EQ(play(host), 0);
-  const std::string map = std::string(kClearScreen) + column_walk_map(7, 7, 7) + move_prompt();
+  EXPECT_EQ(testing::play_run(host), 0);
+  const std::string map = std::string(kClear) + column_walk_map(7, 7, 7) + move_prompt();
   // The rest of the menu answer's line is the first move line: the map is drawn twice.
   EXPECT_EQ(host.output, greeting() + title(false) + map + map + title(false));
   EXPECT_TRUE(host.pauses.empty());
@@ -108,16 +90,16 @@ TEST(MainMenu, WinUnlocksTheBonusAfterThePauseAndOneKey) {
   // line break behind it is an empty line, which the menu's number read skips.
   // Entry 4 then opens the bonus: the empty line runs the telephone, which 2 ends at once.
   FakeHost host("1\n8\n8\n8\n8\n8\n8\n8\n8\nk\n4\n\n2\nz3\n");
-  EXPECT_EQ(play(host), 0);
+  EXPECT_EQ(testing::play_run(host), 0);
   std::string expected = greeting() + title(false);
-  const std::string first = std::string(kClearScreen) + column_walk_map(7, 7, 7) + move_prompt();
+  const std::string first = std::string(kClear) + column_walk_map(7, 7, 7) + move_prompt();
   expected += first + first;
   for (int row = 6; row >= 0; --row) {
-    expected += std::string(kClearScreen) + column_walk_map(row, row + 1, 7) + move_prompt();
+    expected += std::string(kClear) + column_walk_map(row, row + 1, 7) + move_prompt();
   }
-  expected += std::string(kClearScreen) + column_walk_map(-1, 0, 7) + "clear!!\n";
-  expected += title(true) + testing::bonus::kMenu + std::string(kClearScreen) +
-              testing::bonus::kTake + testing::bonus::kTakenFirst + title(true);
+  expected += std::string(kClear) + column_walk_map(-1, 0, 7) + "clear!!\n";
+  expected += title(true) + testing::bonus::kMenu + std::string(kClear) + testing::bonus::kTake +
+              testing::bonus::kTakenFirst + title(true);
   EXPECT_EQ(host.output, expected);
   EXPECT_EQ(host.pauses, std::vector<unsigned>{499999999});
   EXPECT_EQ(omake, 1);
@@ -129,11 +111,11 @@ TEST(MainMenu, LossLeavesTheBonusLockedAndWaitsForAKey) {
   host.draws.assign(15 * 30, 0);
   host.draws[6 * 30 + 15] = 11;  // a mine straight above the start
   host.input += "\n3\n";         // the key, then entry 3
-  EXPECT_EQ(play(host), 0);
+  EXPECT_EQ(testing::play_run(host), 0);
   std::string lost_map = column_walk_map(-1, 7, 7);
   lost_map[6 * 31 + 15] = 'X';
-  const std::string first = std::string(kClearScreen) + column_walk_map(7, 7, 7) + move_prompt();
-  EXPECT_EQ(host.output, greeting() + title(false) + first + first + std::string(kClearScreen) +
+  const std::string first = std::string(kClear) + column_walk_map(7, 7, 7) + move_prompt();
+  EXPECT_EQ(host.output, greeting() + title(false) + first + first + std::string(kClear) +
                              lost_map + "gameover!!\n" + title(false));
   EXPECT_EQ(host.pauses.size(), 1U);
   EXPECT_EQ(omake, 0);
@@ -142,7 +124,7 @@ TEST(MainMenu, LossLeavesTheBonusLockedAndWaitsForAKey) {
 TEST(MainMenu, EndOfInputInsideAGameEndsTheRun) {
   for (const char* input : {"1\n", "1\n8\n8\n8\n8\n8\n8\n8\n8\n"}) {
     FakeHost host(input);
-    EXPECT_EQ(play(host), 0) << input;
+    EXPECT_EQ(testing::play_run(host), 0) << input;
   }
 }
 

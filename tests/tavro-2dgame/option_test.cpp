@@ -2,31 +2,14 @@
 // key entry and a game with the new keys are played through the built program (e2e_test.cpp).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 
-#include "screens.hpp"
-#include "script_host.hpp"
+#include "support.hpp"
 
 namespace tavro2d::testing {
 namespace {
 
 using Settings = ProgramTest;
-
-// The typed lines, given with '|' between them.
-std::string typed(std::string_view lines) {
-  std::string s(lines);
-  std::replace(s.begin(), s.end(), '|', '\n');
-  return s + "\n";
-}
-
-std::string times(int n, const std::string& screen) {
-  std::string s;
-  for (int i = 0; i < n; ++i) {
-    s += screen;
-  }
-  return s;
-}
 
 TEST_F(Settings, EachScreenKeepsAskingUntilItsValueIsInRange) {
   struct Case {
@@ -35,15 +18,15 @@ TEST_F(Settings, EachScreenKeepsAskingUntilItsValueIsInRange) {
   };
   const std::string options = settings_menu();
   const Case cases[] = {
-      {"0|7|-1|x|6", times(5, options)},
-      {"1|9|25|0|-5|100|24|6", options + times(6, rows_screen("15")) + settings_menu("24")},
+      {"0|7|-1|x|6", repeat(options, 5)},
+      {"1|9|25|0|-5|100|24|6", options + repeat(rows_screen("15"), 6) + settings_menu("24")},
       {"1|10|6", options + rows_screen("15") + settings_menu("10")},
-      {"2|9|61|60|2|10|6", options + times(3, cols_screen("30")) + settings_menu("15", "60") +
+      {"2|9|61|60|2|10|6", options + repeat(cols_screen("30"), 3) + settings_menu("15", "60") +
                                cols_screen("60") + settings_menu("15", "10")},
-      {"3|0|4|9|10|-1|1|3|3|6", options + times(6, difficulty_screen("2")) +
+      {"3|0|4|9|10|-1|1|3|3|6", options + repeat(difficulty_screen("2"), 6) +
                                     settings_menu("15", "30", "1") + difficulty_screen("1") +
                                     settings_menu("15", "30", "3")},
-      {"4|2|-1|1|4|0|6", options + times(3, debug_screen("OFF")) +
+      {"4|2|-1|1|4|0|6", options + repeat(debug_screen("OFF"), 3) +
                              settings_menu("15", "30", "2", "ON ") + debug_screen("ON ") + options},
       {"5|0|5|2|5|x|6", options + key_config_screen("8kuo") + options + key_config_screen("8kuo") +
                             options + key_config_screen("8kuo") + options},

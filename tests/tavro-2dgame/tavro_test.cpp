@@ -3,8 +3,7 @@
 
 #include <string>
 
-#include "screens.hpp"
-#include "script_host.hpp"
+#include "support.hpp"
 
 namespace tavro2d::testing {
 namespace {
@@ -28,11 +27,7 @@ TEST_F(Menu, FirstCallGivesEveryItemItsInitialValueAndLaterCallsKeepThem) {
 
 TEST_F(Menu, AnswersThatNameNoEntryRedrawTheTitle) {
   EXPECT_EQ(run(main_menu, "4\n0\n-1\n9\nx\n\n3\n"), 0);
-  std::string expected;
-  for (int i = 0; i < 7; ++i) {
-    expected += menu(false);
-  }
-  EXPECT_EQ(host.output, expected);
+  EXPECT_EQ(host.output, repeat(menu(false), 7));
   EXPECT_EQ(host.writes.size(), 7U) << "one write per screen";
 }
 

@@ -11,10 +11,9 @@
 #include <vector>
 
 #include "console.hpp"
+#include "screens.hpp"
 
 namespace tavro::testing {
-
-inline constexpr std::string_view kClear = "\x1b[H\x1b[2J";
 
 class FakeHost final : public Host {
  public:

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "expected_screens.hpp"
 #include "process.hpp"
+#include "screens.hpp"
 
 namespace tavro::testing {
 namespace {
@@ -95,7 +95,7 @@ std::vector<int> way_out(const std::vector<std::string>& map, Cell start) {
 }
 
 std::string drawn(const std::vector<std::string>& map) {
-  std::string s(kClearScreen);
+  std::string s(kClear);
   for (const auto& row : map) {
     s += row + "\n";
   }
@@ -115,9 +115,9 @@ void Player::win(int rows, int cols, const std::string& keys, bool unlocked) {
     const std::string first = child_.take_new_output();
     const std::string screen = first.substr(0, first.size() / 2);
     ASSERT_EQ(screen + screen, first);
-    ASSERT_TRUE(screen.starts_with(kClearScreen) && screen.ends_with(prompt));
+    ASSERT_TRUE(screen.starts_with(kClear) && screen.ends_with(prompt));
     std::vector<std::string> map;
-    for (std::size_t at = kClearScreen.size(); map.size() < static_cast<std::size_t>(rows);) {
+    for (std::size_t at = kClear.size(); map.size() < static_cast<std::size_t>(rows);) {
       const std::size_t end = screen.find('\n', at);
       ASSERT_NE(end, std::string::npos);
       map.push_back(screen.substr(at, end - at));
@@ -189,7 +189,7 @@ TEST(TavroSettingsPiped, NewSettingsShowInTheMenusAndTheNextGameUsesThem) {
   p.step("5\n", title(false));
   p.win(12, 20, "wsad", false);
   p.step("4\n", kMenu);
-  p.step("\n", std::string(kClearScreen) + kTake);
+  p.step("\n", std::string(kClear) + kTake);
   p.step("2\n", kTakenFirst);
   p.step("k", title(true));
   p.step("3\n", "");
@@ -221,7 +221,7 @@ TEST(TavroBonusPiped, WayToSchoolEveryBranch) {
   for (const Case& k : {Case{"1\n", "1\n", kSunnyWithPc}, Case{"1\n", "2\n", kSunnyNoPc},
                         Case{"2\n", "2\n", kRainNoPc}, Case{"2\n", "1\n", kRainWithPc}}) {
     p.step("4\n", kMenu);
-    p.step("0\n", std::string(kClearScreen) + kWakeUp);
+    p.step("0\n", std::string(kClear) + kWakeUp);
     p.step("k", kRaining);
     p.step("k", kWeather);
     if (first) {
@@ -239,19 +239,11 @@ TEST(TavroBonusPiped, WayToSchoolEveryBranch) {
     first = false;
   }
   // Without a weather after 9999 answers, the script closes after its two key waits.
-  std::string failed;
-  for (int i = 0; i < 9998; ++i) {
-    failed += "3\n";
-  }
   p.step("4\n", kMenu);
-  p.step("0\n", std::string(kClearScreen) + kWakeUp);
+  p.step("0\n", std::string(kClear) + kWakeUp);
   p.step("k", kRaining);
   p.step("k", kWeather);
-  std::string repeated;
-  for (int i = 0; i < 9998; ++i) {
-    repeated += kWeather;
-  }
-  p.step(failed, repeated);
+  p.step(repeat("3\n", 9998), repeat(kWeather, 9998));
   p.step("x\n", "");
   p.step("k", separator());
   p.step("k", title(true));
@@ -263,7 +255,7 @@ TEST(TavroBonusPiped, WayToSchoolEveryBranch) {
 void absent_up_to_where(Player& p, const char* caller) {
   const bool staff = std::string(caller) == "9\n";
   p.step("4\n", kMenu);
-  p.step("1\n", std::string(kClearScreen) + kTake);
+  p.step("1\n", std::string(kClear) + kTake);
   p.step("1\n", kTime);
   p.step("1\n", kAfternoon + kCaller);
   p.step(caller, (staff ? kStaff : kCustomer) + kAskedFor + kPresent);
@@ -278,13 +270,13 @@ TEST(TavroBonusPiped, TelephoneEveryBranch) {
 
   for (const char* other : {"2\n", "x\n"}) {
     p.step("4\n", kMenu);
-    p.step("\n", std::string(kClearScreen) + kTake);
+    p.step("\n", std::string(kClear) + kTake);
     p.step(other, kTakenFirst);
     p.step("k", title(true));
   }
   for (int whom = 1; whom <= 3; ++whom) {
     p.step("4\n", kMenu);
-    p.step("01\n", std::string(kClearScreen) + kTake);
+    p.step("01\n", std::string(kClear) + kTake);
     p.step("1\n", kTime);
     p.step("0\n", kMorning + kCaller);
     p.step("9\n", kStaff + kAskedFor + kPresent);

@@ -1,4 +1,4 @@
-// Program A's screens as a player sees them, written out from their description, for the
+// tavro's screens as a player sees them, written out from their description, for the
 // in-process and the end-to-end tests alike.
 #pragma once
 
@@ -6,10 +6,14 @@
 #include <string_view>
 
 #include "cp932.hpp"
+#include "screen_text.hpp"
 
 namespace tavro::testing {
 
-inline constexpr std::string_view kClearScreen = "\x1b[H\x1b[2J";
+// What clears the screen: cursor home, then erase the whole display.
+inline constexpr std::string_view kClear = "\x1b[H\x1b[2J";
+
+using screen_text::repeat;
 
 inline std::string blanks(int n) {
   return std::string(static_cast<std::size_t>(n), ' ');
@@ -19,14 +23,14 @@ inline std::string breaks(int n) {
 }
 
 inline std::string greeting() {
-  return std::string(kClearScreen) + breaks(9) + blanks(30) + "Hello Objective-C World\n" + "\n" +
+  return std::string(kClear) + breaks(9) + blanks(30) + "Hello Objective-C World\n" + "\n" +
          blanks(30) + "Presented by the tavro project\n" + "\n" + blanks(29) +
          "(C) 2026 tavro developers. All rights reserved.\n";
 }
 
 // The title screen and the main menu's prompt.
 inline std::string title(bool unlocked) {
-  std::string s = std::string(kClearScreen) + breaks(7) + blanks(25) +
+  std::string s = std::string(kClear) + breaks(7) + blanks(25) +
                   std::string("★☆★　地雷ゲーム　mine game★☆★\n"_sj) + blanks(25) +
                   std::string("―画面端まで辿りつけ！ go to the out!～"_sj) + "\n" + blanks(25) +
                   std::string("(クリアするとおまけが出るよ・・・！)"_sj) + "\n\n" + blanks(32) +
@@ -52,7 +56,7 @@ inline std::string sj(std::string_view cp932_bytes) {
 
 // The settings menu with its three values, and its prompt.
 inline std::string settings_menu(int rows, int cols, bool debug_on) {
-  return std::string(kClearScreen) + sj("システム設定(system set)…"_sj) + "\n\n" +
+  return std::string(kClear) + sj("システム設定(system set)…"_sj) + "\n\n" +
          sj("  1.マップの『縦』の長さ設定(map col) -> "_sj) + std::to_string(rows) + "\n\n" +
          sj("  2.マップの『横』の長さ設定(map row) -> "_sj) + std::to_string(cols) + "\n\n" +
          sj("  3.デバッグモードの設定(debug) -> "_sj) + (debug_on ? "ON" : "OFF") + "\n\n" +
@@ -62,7 +66,7 @@ inline std::string settings_menu(int rows, int cols, bool debug_on) {
 
 // The screen for the map's rows (true) or columns (false), showing the current value.
 inline std::string size_screen(bool rows, int current) {
-  return std::string(kClearScreen) +
+  return std::string(kClear) +
          sj(rows ? "マップの縦の長さ設定(map col) -> "_sj
                  : "マップの横の長さ設定(map row) -> "_sj) +
          std::to_string(current) + "\n" + sj("(10～"_sj) + (rows ? "24" : "60") + sj(")"_sj) +
@@ -70,30 +74,30 @@ inline std::string size_screen(bool rows, int current) {
 }
 
 inline std::string debug_screen(bool on) {
-  return std::string(kClearScreen) + sj("デバッグ設定(debug) -> "_sj) + (on ? "ON" : "OFF") + "\n" +
+  return std::string(kClear) + sj("デバッグ設定(debug) -> "_sj) + (on ? "ON" : "OFF") + "\n" +
          sj("(ON -> 1 / OFF -> 0)"_sj) + "\n\n->";
 }
 
 // The key configuration menu showing `keys` (up, down, left, right).
 inline std::string key_config_screen(const std::string& keys) {
-  return std::string(kClearScreen) + sj("キーコンフィグ(key config)"_sj) + "\n\n" +
-         sj("上設定 -> "_sj) + keys[0] + "\n" + sj("下設定 -> "_sj) + keys[1] + "\n" +
-         sj("左設定 -> "_sj) + keys[2] + "\n" + sj("右設定 -> "_sj) + keys[3] + "\n" +
-         sj("  1.設定する"_sj) + "\n\n" + sj("  他.戻る"_sj) + "\n\n->";
+  return std::string(kClear) + sj("キーコンフィグ(key config)"_sj) + "\n\n" + sj("上設定 -> "_sj) +
+         keys[0] + "\n" + sj("下設定 -> "_sj) + keys[1] + "\n" + sj("左設定 -> "_sj) + keys[2] +
+         "\n" + sj("右設定 -> "_sj) + keys[3] + "\n" + sj("  1.設定する"_sj) + "\n\n" +
+         sj("  他.戻る"_sj) + "\n\n->";
 }
 
 // Step `step` (0 up, 1 down, 2 left, 3 right) of entering the keys, showing `keys`.
 inline std::string key_step_screen(const std::string& keys, int step) {
   static const char* const kPrompts[] = {"up ->", "down ->", "left ->", "right ->"};
-  return std::string(kClearScreen) + sj("上 -> "_sj) + keys[0] + "\n\n" + sj("下 -> "_sj) +
-         keys[1] + "\n\n" + sj("左 -> "_sj) + keys[2] + "\n\n" + sj("右 -> "_sj) + keys[3] +
-         "\n\n" + kPrompts[step];
+  return std::string(kClear) + sj("上 -> "_sj) + keys[0] + "\n\n" + sj("下 -> "_sj) + keys[1] +
+         "\n\n" + sj("左 -> "_sj) + keys[2] + "\n\n" + sj("右 -> "_sj) + keys[3] + "\n\n" +
+         kPrompts[step];
 }
 
 // The bonus: its menu, and the texts of its two scripts.
 namespace bonus {
 
-inline const std::string kMenu = std::string(kClearScreen) + sj("分岐練習\n"_sj) +
+inline const std::string kMenu = std::string(kClear) + sj("分岐練習\n"_sj) +
                                  sj("0.学校への行き方\n"_sj) + sj("他.電話対応\n"_sj);
 
 inline std::string separator() {
