@@ -1,8 +1,8 @@
 // Writes common/cp932_table.inc from the platform's iconv: every character that a code page
 // 932 byte sequence decodes to, with the bytes that the converter encodes it back to (for the
-// characters that two sequences decode to, the converter's preferred one).
-//
-//   g++ -std=c++20 -o gen tools/gen_cp932_table.cpp && ./gen > common/cp932_table.inc
+// characters that two sequences decode to, the converter's preferred one). The table goes to
+// the file named by the one argument, or to standard output without one. The build's target
+// cp932_table runs it on the committed file (README: "The character table").
 #include <iconv.h>
 
 #include <cstdio>
@@ -27,7 +27,11 @@ std::string convert(iconv_t cd, std::string in) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc > 1 && std::freopen(argv[1], "w", stdout) == nullptr) {
+    std::perror(argv[1]);
+    return 1;
+  }
   iconv_t decode = iconv_open("UTF-32LE", "CP932");
   iconv_t encode = iconv_open("CP932", "UTF-32LE");
   std::map<unsigned, unsigned> table;  // code point -> bytes
@@ -70,4 +74,5 @@ int main() {
   std::puts("");
   iconv_close(decode);
   iconv_close(encode);
+  return std::fflush(stdout) == 0 ? 0 : 1;
 }
