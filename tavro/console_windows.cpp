@@ -6,8 +6,16 @@
 #include <io.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "console.hpp"
 
@@ -17,6 +25,7 @@ namespace {
 
 constexpr UINT kCodePage = 932;
 constexpr char kEndOfFileKey = 0x1A;  // Ctrl+Z, the console's end of input
+constexpr DWORD kReadChunk = 0x10000;
 
 // The console's code pages as found at start-up; put back on every way out, including a
 // closed console window and Ctrl+C, hence plain globals for the control handler.
@@ -42,13 +51,66 @@ bool is_console(HANDLE handle) {
   return GetConsoleMode(handle, &mode) != 0;
 }
 
+DWORD read_input(HANDLE input, char* buffer, std::size_t size) {
+  DWORD got = 0;
+  const auto wanted = static_cast<DWORD>(std::min<std::size_t>(size, kReadChunk));
+  if (ReadFile(input, buffer, wanted, &got, nullptr) == 0) {
+    return 0;  // a broken pipe is the end of the input
+  }
+  return got;
+}
+
+// One read of standard input, done on a thread of its own so that the program can wait for
+// input, or its end, with a time limit. Pipes cannot be asked reliably whether anything is
+// waiting: wine's pipes fail PeekNamedPipe every time, full or empty. The bytes the thread
+// got are what the program's next read returns, so nothing is lost or reordered.
+struct BackgroundRead {
+  std::mutex mutex;
+  std::condition_variable finished;
+  bool done = false;
+  std::vector<char> bytes;  // empty once done: the input has ended
+  std::size_t taken = 0;
+
+  // Shared with the thread, which may outlive the host when the program ends mid-read.
+  static std::shared_ptr<BackgroundRead> start(HANDLE input) {
+    auto read = std::make_shared<BackgroundRead>();
+    std::thread([read, input] {
+      std::vector<char> got(kReadChunk);
+      got.resize(read_input(input, got.data(), got.size()));
+      {
+        const std::lock_guard lock(read->mutex);
+        read->bytes = std::move(got);
+        read->done = true;
+      }
+      read->finished.notify_all();
+    }).detach();
+    return read;
+  }
+
+  bool wait_for(int timeout_ms) {
+    std::unique_lock lock(mutex);
+    return finished.wait_for(lock, std::chrono::milliseconds(timeout_ms), [this] { return done; });
+  }
+
+  // Blocks until the read is done, then hands out what it got; true once all is taken.
+  bool take(char* buffer, std::size_t size, std::size_t& given) {
+    std::unique_lock lock(mutex);
+    finished.wait(lock, [this] { return done; });
+    given = std::min(size, bytes.size() - taken);
+    std::memcpy(buffer, bytes.data() + taken, given);
+    taken += given;
+    return taken == bytes.size();
+  }
+};
+
 class WindowsHost final : public Host {
  public:
   WindowsHost()
       : input_(GetStdHandle(STD_INPUT_HANDLE)),
         output_(GetStdHandle(STD_OUTPUT_HANDLE)),
         input_console_(is_console(input_)),
-        output_console_(is_console(output_)) {
+        output_console_(is_console(output_)),
+        input_is_file_(GetFileType(input_) == FILE_TYPE_DISK) {
     if (input_console_ || output_console_) {
       original_input_cp = GetConsoleCP();
       original_output_cp = GetConsoleOutputCP();
@@ -88,11 +150,14 @@ class WindowsHost final : public Host {
   }
 
   std::size_t read(char* buffer, std::size_t size) override {
-    DWORD got = 0;
-    const auto wanted = static_cast<DWORD>(size > 0x10000 ? 0x10000 : size);
-    if (ReadFile(input_, buffer, wanted, &got, nullptr) == 0) {
-      return 0;  // a broken pipe is the end of the input
+    if (pending_) {
+      std::size_t given = 0;
+      if (pending_->take(buffer, size, given)) {
+        pending_.reset();
+      }
+      return given;
     }
+    const DWORD got = read_input(input_, buffer, size);
     if (input_console_ && got > 0 && buffer[0] == kEndOfFileKey) {
       return 0;
     }
@@ -104,9 +169,12 @@ class WindowsHost final : public Host {
   int read_key() override { return _getch(); }
 
   bool wait_for_input(int timeout_ms) override {
+    if (!input_console_) {
+      return wait_for_stream(timeout_ms);
+    }
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeout_ms);
     for (;;) {
-      if (input_waiting()) {
+      if (_kbhit() != 0) {
         return true;
       }
       const ULONGLONG now = GetTickCount64();
@@ -116,30 +184,32 @@ class WindowsHost final : public Host {
       // Woken by console input at once; the short sleep keeps other console events (focus,
       // mouse), which are no key presses, from turning the wait into a busy loop.
       const auto left = static_cast<DWORD>(deadline - now);
-      if (!input_console_ ||
-          (WaitForSingleObject(input_, left) == WAIT_OBJECT_0 && _kbhit() == 0)) {
+      if (WaitForSingleObject(input_, left) == WAIT_OBJECT_0 && _kbhit() == 0) {
         Sleep(left < 10 ? left : 10);
       }
     }
   }
 
  private:
-  bool input_waiting() {
-    if (input_console_) {
-      return _kbhit() != 0;
+  // A pipe (or a device) has input, or has ended, once a read of it returns. While the read
+  // is pending nothing else touches the input handle: Windows runs the calls on a handle for
+  // synchronous I/O one at a time, so any other call would block behind the read.
+  bool wait_for_stream(int timeout_ms) {
+    if (input_is_file_) {
+      return true;  // a file is always ready
     }
-    DWORD available = 0;
-    if (GetFileType(input_) == FILE_TYPE_PIPE) {
-      // A pipe whose writer has gone reports an error: its end is waiting too.
-      return PeekNamedPipe(input_, nullptr, 0, nullptr, &available, nullptr) == 0 || available > 0;
+    if (!pending_) {
+      pending_ = BackgroundRead::start(input_);
     }
-    return true;  // a file is always ready
+    return pending_->wait_for(timeout_ms);
   }
 
   HANDLE input_;
   HANDLE output_;
   bool input_console_;
   bool output_console_;
+  bool input_is_file_;
+  std::shared_ptr<BackgroundRead> pending_;  // a read in flight, or not all of it taken yet
 };
 
 }  // namespace

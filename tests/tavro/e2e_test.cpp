@@ -82,6 +82,37 @@ TEST(TavroPiped, GreetingTitleAndEntry3) {
   EXPECT_LT(ran.seconds, 3.0) << "waiting input ends the greeting at once";
 }
 
+// The pipe stays open in both cases: only input that has come, or the pipe's end, may cut the
+// greeting short. Timed from the greeting on the pipe to the title, so that a slow start
+// (wine's) does not count.
+TEST(TavroPiped, GreetingOnAnOpenPipeWaitsForInput) {
+  using Clock = std::chrono::steady_clock;
+  const std::string greeting_end = "All rights reserved.\n";
+  for (const bool typed_ahead : {false, true}) {
+    SCOPED_TRACE(typed_ahead ? "input waiting" : "empty pipe");
+    Child child = Child::piped(kExe);
+    if (typed_ahead) {
+      child.send("3\n");
+    }
+    ASSERT_TRUE(child.read_until(
+        [&](std::string_view fresh) { return fresh.find(greeting_end) != std::string_view::npos; },
+        20s));
+    const auto shown = Clock::now();
+    ASSERT_TRUE(child.read_until_ends_with(title(false), 10s));
+    const double seconds = std::chrono::duration<double>(Clock::now() - shown).count();
+    if (typed_ahead) {
+      EXPECT_LT(seconds, 1.0);
+    } else {
+      EXPECT_GT(seconds, 3.9);
+      EXPECT_LT(seconds, 5.5);
+      child.send("3\n");
+    }
+    const ExitState exit = child.wait(10s);
+    EXPECT_EQ(exit.code, 0);
+    EXPECT_EQ(child.output(), greeting() + title(false));
+  }
+}
+
 TEST(TavroPiped, MenuAnswersThatNameNoEntry) {
   const Ran ran = run_piped(kExe, "4\n12abc\n\n x\n2\n5\n3\n", 10s);
   EXPECT_EQ(ran.exit.code, 0);
