@@ -14,7 +14,7 @@ namespace {
 class NullHostA final : public tavro::Host {
  public:
   void write(std::string_view bytes) override { benchmark::DoNotOptimize(bytes.data()); }
-  void clear_screen(std::string& frame) override { frame.append("\x1b[H\x1b[2J"); }
+  void clear_screen(std::string& frame) override { frame.append(tavro::kClearSequence); }
   std::size_t read(char* /*buffer*/, std::size_t /*size*/) override { return 0; }
   [[nodiscard]] bool is_terminal() const override { return false; }
   int read_key() override { return -1; }

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     host.draws.push_back(data[i] % 3 == 0 ? 1 : 0);  // about a third of the cells are mines
   }
   tavro::reset_settings();
-  tavro::Console console(host);
+  tavro::Console console(host, host);
   const int status = tavro::run(console);
   if (status != 0) {
     __builtin_trap();

@@ -26,18 +26,23 @@ Console* current_console = nullptr;
 
 }  // namespace
 
-std::int64_t Host::clock_ms() {
+std::int64_t Clockwork::clock_ms() {
   using std::chrono::duration_cast;
   using std::chrono::milliseconds;
   return duration_cast<milliseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
 // The game's mines come from the C library's own generator, seeded with the time.
-void Host::seed_random(unsigned seed) {
+void Clockwork::seed_random(unsigned seed) {
   std::srand(seed);
 }
-int Host::next_random() {
+int Clockwork::next_random() {
   return std::rand();  // NOLINT(cert-msc30-c,cert-msc50-cpp): the C library's own generator
+}
+
+Clockwork& real_clockwork() {
+  static Clockwork real;
+  return real;
 }
 
 void Console::print_number(long long value) {

@@ -1,7 +1,19 @@
 // The console seam of tavro. Screen routines talk only to a Console: they print into the
-// frame being assembled, clear the screen, and read numbers, words, lines and single keys.
-// The Console owns the frame and the line buffer; everything that differs between platforms
-// (writing, reading, terminal modes, clearing, the clock) sits behind the small Host interface.
+// frame being assembled, clear the screen, read numbers, words, lines and single keys, and
+// take the time, random numbers and the length of a pause from it. The Console owns the frame
+// and the line buffer; what differs between platforms (writing, reading, terminal modes,
+// clearing) sits behind the small Host interface, and the clock, the generator and the pause
+// behind Clockwork, which tests replace.
+//
+// What the program sends to and asks of a terminal, and why:
+//   - ESC [ H ESC [ 2 J (kClearSequence): cursor home, then erase the whole display; clears
+//     the screen where no "cls" exists, and marks the clear in piped output;
+//   - BS, blank, BS: the line editor takes back one column of its echo (two for a wide
+//     character);
+//   - the POSIX terminal's input mode for the run, with ICANON, ECHO and IEXTEN off, VMIN 1
+//     and VTIME 0, signals, output processing and CR translation left on (console_posix.cpp);
+//   - the terminal's erase, kill and end-of-file characters, read from its saved settings.
+// Nothing else: no cursor addressing, colours or other queries.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +24,8 @@
 #include <string_view>
 
 namespace tavro {
+
+inline constexpr std::string_view kClearSequence = "\x1b[H\x1b[2J";
 
 // Thrown to end the run: by menu entry 3, and by any read once standard input has ended.
 // The process entry turns it into the exit status; a test catches it.
@@ -46,6 +60,21 @@ class Host {
   // Waits up to `timeout_ms` for a key press (terminal), or for input or its end (otherwise),
   // and tells whether one came. Nothing is consumed.
   virtual bool wait_for_input(int timeout_ms) = 0;
+};
+
+// The platform's real host for the process's standard input and output.
+std::unique_ptr<Host> make_platform_host();
+
+// The clock, the random generator and the counted pauses, the same on every platform. This
+// base is the real one; a test derives its own to fix them.
+class Clockwork {
+ public:
+  Clockwork() = default;
+  Clockwork(const Clockwork&) = delete;
+  Clockwork& operator=(const Clockwork&) = delete;
+  Clockwork(Clockwork&&) = delete;
+  Clockwork& operator=(Clockwork&&) = delete;
+  virtual ~Clockwork() = default;
 
   // The calendar clock, in milliseconds since the epoch.
   virtual std::int64_t clock_ms();
@@ -56,14 +85,19 @@ class Host {
   virtual unsigned pause_steps(unsigned count) { return count; }
 };
 
-// The platform's real host for the process's standard input and output.
-std::unique_ptr<Host> make_platform_host();
+// The one real Clockwork.
+Clockwork& real_clockwork();
 
 class Console {
  public:
-  explicit Console(Host& host) : host_(host) {}
+  explicit Console(Host& host, Clockwork& clockwork = real_clockwork())
+      : host_(host), clockwork_(clockwork) {}
 
-  Host& host() { return host_; }
+  // The clock, the generator and the pause length.
+  std::int64_t clock_ms() { return clockwork_.clock_ms(); }
+  void seed_random(unsigned seed) { clockwork_.seed_random(seed); }
+  int next_random() { return clockwork_.next_random(); }
+  unsigned pause_steps(unsigned count) { return clockwork_.pause_steps(count); }
 
   // Output: assembled in memory, written in one piece by flush().
   void print(std::string_view bytes) { frame_.append(bytes); }
@@ -111,6 +145,7 @@ class Console {
   bool start_number(bool& negative);
 
   Host& host_;
+  Clockwork& clockwork_;
   std::string frame_;
   std::string raw_;  // read from standard input, not yet in the line buffer
   std::size_t raw_pos_ = 0;

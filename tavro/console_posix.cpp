@@ -18,8 +18,8 @@
 // only while it is in the terminal's foreground process group: a background process that
 // changed the settings would be stopped by SIGTTOU.
 //
-// Output sequences: ESC [ H ESC [ 2 J clears the screen (cursor home, erase the whole
-// display). The editor's echo uses BS, blank, BS to take back one column.
+// Output sequences: kClearSequence clears the screen (cursor home, erase the whole display).
+// The editor's echo uses BS, blank, BS to take back one column.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -171,7 +171,7 @@ class PosixHost final : public Host {
     }
   }
 
-  void clear_screen(std::string& frame) override { frame.append("\x1b[H\x1b[2J"); }
+  void clear_screen(std::string& frame) override { frame.append(kClearSequence); }
 
   std::size_t read(char* buffer, std::size_t size) override {
     if (editor_) {

@@ -141,7 +141,7 @@ class WindowsHost final : public Host {
 
   void clear_screen(std::string& frame) override {
     if (!output_console_) {
-      frame.append("\x1b[H\x1b[2J");  // no screen to clear: the same marker as elsewhere
+      frame.append(kClearSequence);  // no screen to clear: the same marker as elsewhere
       return;
     }
     write(frame);

@@ -30,11 +30,11 @@ void print_move_prompt() {
 }  // namespace
 
 void lay_mines(std::span<char> map, int start_cell) {
-  Host& host = con().host();
+  Console& c = con();
   for (std::size_t cell = 0; cell < map.size(); ++cell) {
     // One number is drawn for every cell, the start cell included, so that the mines depend
     // only on the seed and the map size.
-    const bool mine = host.next_random() % 10 == 1;
+    const bool mine = c.next_random() % 10 == 1;
     if (mine && cell != static_cast<std::size_t>(start_cell)) {
       map[cell] = '*';
     }
@@ -43,9 +43,9 @@ void lay_mines(std::span<char> map, int start_cell) {
 
 int game_main() {
   Console& c = con();
-  c.host().seed_random(static_cast<unsigned>(c.host().clock_ms() / 1000));
-  const int rows = global_col;
-  const int cols = global_row;
+  c.seed_random(static_cast<unsigned>(c.clock_ms() / 1000));
+  const int rows = map_rows();
+  const int cols = map_cols();
   std::vector<char> map(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols), '-');
   int row = rows / 2;
   int col = cols / 2;
@@ -83,8 +83,8 @@ int game_main() {
 int map_print(std::span<char> map, int row, int col, int reveal) {
   // Each row is put together in a local line and printed in one piece, the player's cell last:
   // the map is redrawn after every typed line, so this is the program's busiest loop.
-  const int rows = global_col;
-  const int cols = global_row;
+  const int rows = map_rows();
+  const int cols = map_cols();
   const char hidden_mine = debug == 1 || reveal != 0 ? '*' : '-';
   std::string line(static_cast<std::size_t>(cols) + 1, '\n');
   char* const out = line.data();
@@ -109,10 +109,10 @@ int map_print(std::span<char> map, int row, int col, int reveal) {
 }
 
 int clear_judge(std::span<const char> map, int row, int col) {
-  if (row >= global_col || col >= global_row || row < 0 || col < 0) {
+  if (row >= map_rows() || col >= map_cols() || row < 0 || col < 0) {
     return 1;
   }
-  if (map[static_cast<std::size_t>(row) * static_cast<std::size_t>(global_row) +
+  if (map[static_cast<std::size_t>(row) * static_cast<std::size_t>(map_cols()) +
           static_cast<std::size_t>(col)] == '*') {
     return -1;
   }

@@ -89,10 +89,10 @@ int option() {
     c.print("システム設定(system set)…"_sj);
     locate(2, 0);
     c.print("  1.マップの『縦』の長さ設定(map col) -> "_sj);
-    c.print_number(global_col);
+    c.print_number(map_rows());
     locate(2, 0);
     c.print("  2.マップの『横』の長さ設定(map row) -> "_sj);
-    c.print_number(global_row);
+    c.print_number(map_cols());
     locate(2, 0);
     c.print("  3.デバッグモードの設定(debug) -> "_sj);
     print_on_off();

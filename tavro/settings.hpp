@@ -13,6 +13,14 @@ extern char key_right;
 extern int debug;  // 1: mines are drawn during play
 extern int omake;  // 1 once any game has been won: unlocks the bonus
 
+// The map's size, read through these: global_col holds the rows and global_row the columns.
+inline int map_rows() {
+  return global_col;
+}
+inline int map_cols() {
+  return global_row;
+}
+
 // Puts every setting back to its initial value, as at the start of the process.
 void reset_settings();
 

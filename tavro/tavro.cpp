@@ -49,7 +49,7 @@ void delay_wait(unsigned count) {
   con().flush();  // the screen has to be readable while the program counts
   // The pause is nothing but counting, so the counter is volatile: each step is then an
   // observable access that the optimiser may not remove or fold into one.
-  const unsigned steps = con().host().pause_steps(count);
+  const unsigned steps = con().pause_steps(count);
   volatile unsigned counter = 0;
   while (counter < steps) {
     counter = counter + 1;
@@ -69,10 +69,9 @@ void Test::Hello() {
   // Stays until the whole-second clock reads five seconds past its first reading, or until a
   // key is pressed. A key is only noticed, not read: it is left for the menu. The wait blocks
   // until the next whole second or a key rather than polling the clock in a busy loop.
-  Host& host = c.host();
-  const std::int64_t start = host.clock_ms() / 1000;
+  const std::int64_t start = c.clock_ms() / 1000;
   for (;;) {
-    const std::int64_t now = host.clock_ms();
+    const std::int64_t now = c.clock_ms();
     if (now / 1000 - start >= kGreetingSeconds) {
       return;
     }
@@ -137,6 +136,7 @@ void main_menu() {
 
 int run(Console& console) {
   use_console(&console);
+  int status = 0;
   try {
     console.clear_screen();
     locate(9, 30);
@@ -144,8 +144,10 @@ int run(Console& console) {
     main_menu();
   } catch (const EndOfRun& end) {
     console.flush();
-    return end.status;
+    status = end.status;
   }
+  use_console(nullptr);  // the console belongs to the caller and may go once this returns
+  return status;
 }
 
 }  // namespace tavro

@@ -15,7 +15,8 @@
 
 namespace tavro::testing {
 
-class FakeHost final : public Host {
+// Both the host and the clockwork: pass it twice, Console(host, host), to fix the clock.
+class FakeHost final : public Host, public Clockwork {
  public:
   explicit FakeHost(std::string script = {}) : input(std::move(script)) {}
 

@@ -111,7 +111,7 @@ TEST_F(Game, StartCellIsNeverAMineForAnySize) {
       global_row = cols;
       debug = 1;
       FakeHost host("exit\n");
-      Console console(host);
+      Console console(host, host);
       use_console(&console);
       host.draws.assign(static_cast<std::size_t>(rows * cols), 1);
       ASSERT_EQ(game_main(), -9);
@@ -205,7 +205,7 @@ TEST_F(Game, EveryEdgeIsAWayOut) {
   for (const char* moves :
        {"8\n8\n8\n8\n8\n8\n", "k\nk\nk\nk\nk\n", "u\nu\nu\nu\nu\nu\n", "o\no\no\no\no\n"}) {
     FakeHost host(moves);
-    Console console(host);
+    Console console(host, host);
     use_console(&console);
     EXPECT_EQ(game_main(), 1) << moves;
     console.flush();

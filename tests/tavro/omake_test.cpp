@@ -22,7 +22,7 @@ struct Played {
 // Runs the bonus menu on `input`.
 Played play_bonus(const std::string& input) {
   FakeHost host(input);
-  Console console(host);
+  Console console(host, host);
   use_console(&console);
   Played played;
   try {

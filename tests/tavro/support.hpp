@@ -26,13 +26,13 @@ class ProgramTest : public ::testing::Test {
   }
 
   FakeHost host_;
-  Console console_{host_};
+  Console console_{host_, host_};
 };
 
 // Plays a whole run on `host` from the initial settings; its exit status.
 inline int play_run(FakeHost& host) {
   reset_settings();
-  Console console(host);
+  Console console(host, host);
   return run(console);
 }
 

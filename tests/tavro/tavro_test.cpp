@@ -130,7 +130,7 @@ TEST(MainMenu, EndOfInputInsideAGameEndsTheRun) {
 
 TEST(Locate, PrintsBreaksThenBlanks) {
   FakeHost host;
-  Console console(host);
+  Console console(host, host);
   use_console(&console);
   locate(0, 25);
   locate(2, 0);
