@@ -41,6 +41,13 @@ TEST(StartUp, GreetingThenTitleThenEnd) {
   EXPECT_EQ(host.writes[0], greeting());
 }
 
+// The console is the caller's: once run returns, a screen routine must not reach a dead one.
+TEST(StartUpDeathTest, RunLeavesNoConsoleInstalledOnItsWayOut) {
+  FakeHost host("3\n");
+  EXPECT_EQ(testing::play_run(host), 0);
+  EXPECT_DEATH(con(), "");
+}
+
 TEST(StartUp, GreetingWaitsUntilFiveWholeSecondsWithoutAKey) {
   FakeHost host("3\n");
   const std::int64_t start_second = host.now_ms / 1000;
