@@ -1,5 +1,6 @@
 // tavro's console reader on arbitrary bytes: a script of reads (numbers, words, lines,
-// discards, key waits and key tests) chosen by the first bytes, over the rest as input.
+// echoed numbers, discards, key waits and key tests) chosen by the first bytes, over the rest as
+// input.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -16,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   tavro::Console console(host);
   try {
     for (const char op : operations) {
-      switch (static_cast<unsigned char>(op) % 6) {
+      switch (static_cast<unsigned char>(op) % 7) {
         case 0:
           (void)console.read_number(-1);
           break;
@@ -31,6 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           break;
         case 4:
           (void)console.wait_key();
+          break;
+        case 5:
+          (void)console.echo_number("=");
           break;
         default:
           (void)console.key_hit(10);

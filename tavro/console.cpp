@@ -12,7 +12,7 @@ namespace tavro {
 namespace {
 
 constexpr std::size_t kReadChunk = std::size_t{64} * 1024;
-constexpr std::size_t kKeepCapacity = 4 * kReadChunk;
+constexpr std::size_t kFramePiece = std::size_t{64} * 1024;  // a longer echo goes out in pieces
 
 bool is_blank(int c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -74,16 +74,11 @@ bool Console::fill_raw() {
   if (at_end_) {
     return false;
   }
-  if (raw_pos_ == raw_.size()) {
-    raw_.clear();
-    if (raw_.capacity() > kKeepCapacity) {
-      raw_.shrink_to_fit();  // an overlong line has been taken: give its memory back
-    }
-    raw_pos_ = 0;
-  } else if (raw_pos_ > raw_.size() / 2) {
-    raw_.erase(0, raw_pos_);
-    raw_pos_ = 0;
-  }
+  // Called only when at most a byte is left unconsumed, so the buffer never holds much more
+  // than one read's worth, however long the line.
+  raw_.erase(0, raw_pos_);
+  raw_pos_ = 0;
+  flush();  // the screen has to be up while the program waits for its answer
   const std::size_t old_size = raw_.size();
   raw_.resize(old_size + kReadChunk);
   const std::size_t got = host_.read(raw_.data() + old_size, kReadChunk);
@@ -94,45 +89,46 @@ bool Console::fill_raw() {
   return got != 0;
 }
 
-bool Console::take_line() {
-  line_.clear();
-  line_pos_ = 0;
-  std::size_t searched = raw_pos_;
-  for (;;) {
-    const std::size_t newline = raw_.find('\n', searched);
-    if (newline != std::string::npos) {
-      line_.assign(raw_, raw_pos_, newline + 1 - raw_pos_);
-      raw_pos_ = newline + 1;
-      // A line ending in CR LF ends at the LF; the CR is not part of it.
-      if (line_.size() >= 2 && line_[line_.size() - 2] == '\r') {
-        line_.erase(line_.size() - 2, 1);
-      }
-      return true;
-    }
-    const std::size_t unsearched = raw_.size() - raw_pos_;
+bool Console::have(std::size_t count) {
+  while (raw_.size() - raw_pos_ < count) {
     if (!fill_raw()) {
-      // The input ended in the middle of a line: that is its last line.
-      line_.assign(raw_, raw_pos_);
-      raw_pos_ = raw_.size();
-      return !line_.empty();
+      return false;
     }
-    searched = raw_pos_ + unsearched;  // fill_raw may have moved the unread bytes to the front
   }
+  return true;
 }
 
 int Console::peek_byte() {
-  if (line_pos_ == line_.size() && !take_line()) {
+  if (!have(1)) {
+    in_line_ = false;  // the input ended, and with it any line it was in
     return -1;
   }
-  return static_cast<unsigned char>(line_[line_pos_]);
+  in_line_ = true;
+  // A line ending in CR LF ends at the LF; the CR is not part of it.
+  if (raw_[raw_pos_] == '\r' && have(2) && raw_[raw_pos_ + 1] == '\n') {
+    ++raw_pos_;
+  }
+  return static_cast<unsigned char>(raw_[raw_pos_]);
+}
+
+void Console::take_byte() {
+  if (raw_[raw_pos_] == '\n') {
+    in_line_ = false;
+  }
+  ++raw_pos_;
 }
 
 void Console::discard_input() {
-  line_.clear();
-  if (line_.capacity() > kKeepCapacity) {
-    line_.shrink_to_fit();
+  while (in_line_) {
+    const std::size_t newline = raw_.find('\n', raw_pos_);
+    if (newline != std::string::npos) {
+      raw_pos_ = newline + 1;
+      in_line_ = false;
+    } else {
+      raw_pos_ = raw_.size();
+      in_line_ = fill_raw();
+    }
   }
-  line_pos_ = 0;
 }
 
 void Console::skip_blanks() {
@@ -144,7 +140,7 @@ void Console::skip_blanks() {
     if (!is_blank(c)) {
       return;
     }
-    ++line_pos_;
+    take_byte();
   }
 }
 
@@ -154,7 +150,7 @@ bool Console::start_number(bool& negative) {
   negative = false;
   if (const int sign = peek_byte(); sign == '+' || sign == '-') {
     negative = sign == '-';
-    ++line_pos_;
+    take_byte();
   }
   return is_digit(peek_byte());
 }
@@ -169,7 +165,7 @@ int Console::read_number(int preset) {
   for (int c = peek_byte(); is_digit(c); c = peek_byte()) {
     const int digit = c - '0';
     value = value < (INT_MIN + digit) / 10 ? INT_MIN : value * 10 - digit;
-    ++line_pos_;
+    take_byte();
   }
   if (negative) {
     return value;
@@ -177,50 +173,61 @@ int Console::read_number(int preset) {
   return value == INT_MIN ? INT_MAX : -value;
 }
 
-std::optional<std::string> Console::read_number_text() {
+bool Console::echo_number(std::string_view before) {
   bool negative = false;
   if (!start_number(negative)) {
-    return std::nullopt;
+    return false;
   }
-  std::string digits;
+  while (peek_byte() == '0') {
+    take_byte();
+  }
+  print(before);
+  if (!is_digit(peek_byte())) {
+    print('0');  // nothing but zeros, with or without a sign
+    return true;
+  }
+  if (negative) {
+    print('-');
+  }
   for (int c = peek_byte(); is_digit(c); c = peek_byte()) {
-    if (!digits.empty() || c != '0') {
-      digits.push_back(static_cast<char>(c));
+    print(static_cast<char>(c));
+    take_byte();
+    if (frame_.size() >= kFramePiece) {
+      flush();
     }
-    ++line_pos_;
   }
-  if (digits.empty()) {
-    return "0";
-  }
-  return negative ? "-" + digits : digits;
+  return true;
 }
 
-std::string Console::read_word() {
+Answer Console::read_word() {
   flush();
   skip_blanks();
-  std::string word;
+  Answer word;
   for (int c = peek_byte(); c >= 0 && !is_blank(c); c = peek_byte()) {
-    word.push_back(static_cast<char>(c));
-    ++line_pos_;
+    word.add(static_cast<char>(c));
+    take_byte();
   }
   return word;
 }
 
-std::string Console::read_line() {
+Answer Console::read_line() {
   flush();
-  if (line_pos_ == line_.size() && !take_line()) {
+  int c = peek_byte();
+  if (c < 0) {
     input_ended();
   }
-  std::string line = line_.substr(line_pos_);
-  discard_input();
-  if (!line.empty() && line.back() == '\n') {
-    line.pop_back();
+  Answer line;
+  for (; c >= 0 && c != '\n'; c = peek_byte()) {
+    line.add(static_cast<char>(c));
+    take_byte();
   }
+  discard_input();
   return line;
 }
 
 int Console::wait_key() {
   flush();
+  discard_input();
   if (raw_pos_ == raw_.size()) {
     if (host_.is_terminal() && !at_end_) {
       const int key = host_.read_key();
@@ -238,7 +245,13 @@ int Console::wait_key() {
 
 bool Console::key_hit(int timeout_ms) {
   flush();
-  if (raw_pos_ < raw_.size() || at_end_) {
+  std::size_t beyond = raw_pos_;
+  if (in_line_) {
+    // What follows the held line's break, if that much has been read.
+    const std::size_t newline = raw_.find('\n', raw_pos_);
+    beyond = newline == std::string::npos ? raw_.size() : newline + 1;
+  }
+  if (beyond < raw_.size() || at_end_) {
     return true;
   }
   return host_.wait_for_input(timeout_ms);

@@ -19,7 +19,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -85,6 +84,25 @@ class Clockwork {
   virtual unsigned pause_steps(unsigned count) { return count; }
 };
 
+// What the rules look at in a word or a line of any length: its first bytes and its length.
+struct Answer {
+  static constexpr std::size_t kKept = 8;
+  std::string head;      // the first kKept bytes at most
+  std::size_t size = 0;  // the whole length
+
+  void add(char byte) {
+    if (head.size() < kKept) {
+      head.push_back(byte);
+    }
+    ++size;
+  }
+  // The first byte; as in C, the terminating NUL of an empty one.
+  [[nodiscard]] char first() const { return head.empty() ? '\0' : head.front(); }
+  // Whether it is exactly `text`, which has at most kKept bytes.
+  [[nodiscard]] bool is(std::string_view text) const { return size == text.size() && head == text; }
+  bool operator==(const Answer&) const = default;
+};
+
 // The one real Clockwork.
 Clockwork& real_clockwork();
 
@@ -106,10 +124,11 @@ class Console {
   void clear_screen() { host_.clear_screen(frame_); }
   void flush();
 
-  // Input. Numbers, words and lines come from the line buffer, which holds the rest of the
-  // line last taken from standard input; a read takes the next line when it is used up.
-  // Every read flushes the output first, and ends the run (EndOfRun{0}) when the input has
-  // ended before it found what it reads.
+  // Input. Numbers, words and lines come from the line buffer: the rest of the line last
+  // taken from standard input, which is taken when the buffer is used up. The line is read
+  // as a stream and only what the rules look at is kept, so that a line of any length costs
+  // no more memory than a short one. Every read flushes the output first, and ends the run
+  // (EndOfRun{0}) when the input has ended before it found what it reads.
 
   // Empties the line buffer: the rest of the line last taken, through its line break. Lines
   // not yet taken are kept.
@@ -118,15 +137,18 @@ class Console {
   // digit follows, `preset` is returned and the text stays in the line buffer. A value beyond
   // the range of int saturates at its limit.
   int read_number(int preset);
-  // Reads like read_number, but gives the number read as "%d" prints it, however many digits
-  // it has: without leading zeros or a plus sign, and "0" for minus zero. Nothing when no
-  // digit follows.
-  std::optional<std::string> read_number_text();
+  // Reads like read_number, but prints `before` and then the number as "%d" prints it,
+  // however many digits it has: without leading zeros or a plus sign, and "0" for minus
+  // zero. Prints nothing and returns false when no digit follows. The digits go out as they
+  // are read, so a long number is written in several pieces.
+  bool echo_number(std::string_view before);
   // Like scanf "%s": skips blanks and line breaks, then reads up to the next blank or break.
-  std::string read_word();
+  Answer read_word();
   // The rest of the current line, or the next whole line, without its line break.
-  std::string read_line();
-  // One key press, bypassing the line buffer. A scripted player answers with one byte.
+  Answer read_line();
+  // One key press, bypassing the line buffer: the key comes after the line being read, whose
+  // rest is dropped as every answer after a key wait drops it. A scripted player answers
+  // with one byte.
   int wait_key();
   // Whether a key press (or piped input, or its end) is waiting beyond the line buffer,
   // waiting at most `timeout_ms` for one. Consumes nothing.
@@ -136,9 +158,12 @@ class Console {
   [[noreturn]] void end_run(int status);
 
  private:
-  int peek_byte();  // next byte of the line buffer, taking a new line when used up; -1 at end
-  bool take_line();
-  bool fill_raw();  // reads more of standard input; false at its end
+  // The next byte of the line buffer, taking a new line when it is used up; -1 at the end of
+  // input. take_byte() consumes it.
+  int peek_byte();
+  void take_byte();
+  bool have(std::size_t count);  // whether `count` unread bytes are there, reading for them
+  bool fill_raw();  // reads more of standard input, writing the output first; false at its end
   [[noreturn]] void input_ended();
   void skip_blanks();
   // Skips blanks and line breaks and takes an optional sign; tells whether a digit follows.
@@ -147,10 +172,11 @@ class Console {
   Host& host_;
   Clockwork& clockwork_;
   std::string frame_;
-  std::string raw_;  // read from standard input, not yet in the line buffer
+  std::string raw_;  // read from standard input and not yet consumed
   std::size_t raw_pos_ = 0;
-  std::string line_;  // the line buffer
-  std::size_t line_pos_ = 0;
+  // Whether the line buffer holds a line: its rest is then raw_ from raw_pos_ through the
+  // next line break, part of it perhaps not yet read.
+  bool in_line_ = false;
   bool at_end_ = false;
 };
 

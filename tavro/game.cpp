@@ -59,10 +59,9 @@ int game_main() {
       return result;  // the final drawing stays on screen for the outcome message
     }
     print_move_prompt();
-    const std::string line = c.read_line();
+    const Answer line = c.read_line();
     c.discard_input();
-    // As in C, the first character of an empty line is its terminating NUL.
-    const char first = line.empty() ? '\0' : line.front();
+    const char first = line.first();
     if (first == key_up) {
       --row;
     } else if (first == key_down) {
@@ -71,7 +70,7 @@ int game_main() {
       --col;
     } else if (first == key_right) {
       ++col;
-    } else if (line == "exit") {
+    } else if (line.is("exit")) {
       return kQuit;
     } else {
       continue;

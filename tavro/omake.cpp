@@ -2,7 +2,6 @@
 // school and answering the office telephone. The scripts print one text after another on the
 // screen the menu cleared, ask numbered questions and choose their next texts by the answers.
 #include <array>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -72,9 +71,9 @@ int mini_omake() {
   c.print("0.学校への行き方\n"_sj);
   c.print("他.電話対応\n"_sj);
   c.discard_input();
-  const std::string line = c.read_line();
+  const Answer line = c.read_line();
   c.clear_screen();
-  if (line == "0") {
+  if (line.is("0")) {
     goway();
   } else {
     tel_res();
@@ -166,9 +165,9 @@ int tel_res() {
     c.discard_input();
     // The number is echoed as it was read, however long: a mobile number does not fit an int.
     // A failed read echoes the 0 an answer is preset to.
-    const std::optional<std::string> number = c.read_number_text();
-    c.print("\n「"_sj);
-    c.print(number ? *number : std::string("0"));
+    if (!c.echo_number("\n「"_sj)) {
+      c.print("\n「0"_sj);
+    }
     c.print("、何処々の何々様ですね。了解しました。伝えておきます。\n"_sj);
     c.print("　ありがとうございました。失礼致します。」\n\n"_sj);
   } else {

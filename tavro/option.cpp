@@ -71,10 +71,10 @@ void key_step(std::string_view prompt, char& key) {
     locate(2, 0);
     c.print(prompt);
     // No discard before the word: the word may come from what is left of the menu's line.
-    const std::string word = c.read_word();
+    const Answer word = c.read_word();
     c.discard_input();
-    if (word.size() == 1) {
-      key = word.front();
+    if (word.size == 1) {
+      key = word.first();
       return;
     }
   }

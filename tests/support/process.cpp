@@ -180,6 +180,7 @@ Child::Child(Child&& other) noexcept
       close_when_sent_(other.close_when_sent_),
       output_ended_(other.output_ended_),
       pending_(std::move(other.pending_)),
+      sent_(other.sent_),
       output_(std::move(other.output_)),
       terminal_output_(std::move(other.terminal_output_)),
       taken_(other.taken_),
@@ -202,6 +203,17 @@ Child::~Child() {
 void Child::send(std::string_view bytes) {
   pending_.append(bytes);
   pump(0);
+}
+
+bool Child::drain_input(milliseconds timeout) {
+  const auto deadline = Clock::now() + timeout;
+  while (!pending_.empty() && in_fd_ >= 0 && !ended_) {
+    if (Clock::now() >= deadline) {
+      return false;
+    }
+    pump(std::min(remaining_ms(deadline), 50));
+  }
+  return pending_.empty();
 }
 
 void Child::close_input() {
@@ -241,16 +253,24 @@ void Child::reap(bool block) {
 }
 
 void Child::pump(int timeout_ms) {
-  // Input first, without blocking; then wait for output.
+  // Input first, without blocking; then wait for output, unless the last of the input has
+  // just gone out: the caller may have more to send.
+  const bool was_pending = !pending_.empty();
   while (!pending_.empty() && in_fd_ >= 0) {
-    const ssize_t n = write(in_fd_, pending_.data(), pending_.size());
+    const ssize_t n = write(in_fd_, pending_.data() + sent_, pending_.size() - sent_);
     if (n <= 0) {
       if (n < 0 && errno == EPIPE) {
         pending_.clear();  // the child has closed its input; the rest is lost to it
+        sent_ = 0;
       }
       break;
     }
-    pending_.erase(0, static_cast<std::size_t>(n));
+    // Counted rather than erased piece by piece, which would copy a long input over and over.
+    sent_ += static_cast<std::size_t>(n);
+    if (sent_ == pending_.size()) {
+      pending_.clear();
+      sent_ = 0;
+    }
   }
   if (pending_.empty() && close_when_sent_ && !terminal_ && in_fd_ >= 0) {
     close(in_fd_);
@@ -270,7 +290,7 @@ void Child::pump(int timeout_ms) {
   if (terminal_fd_ >= 0 && terminal_fd_ != out_fd_) {
     fds[2].fd = terminal_fd_;  // standard output is piped: the terminal shows only echoes
   }
-  if (poll(fds, 3, timeout_ms) <= 0) {
+  if (poll(fds, 3, was_pending && pending_.empty() ? 0 : timeout_ms) <= 0) {
     return;
   }
   std::array<char, 65536> buffer{};

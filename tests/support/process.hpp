@@ -65,6 +65,9 @@ class Child {
 
   // Queues bytes for the child's input; they are written while the test waits on the child.
   void send(std::string_view bytes);
+  // Waits until everything queued has been written, reading the output meanwhile; tells
+  // whether it was, within the timeout.
+  bool drain_input(milliseconds timeout);
   // Closes the child's input once everything queued has been written (end of input).
   void close_input();
   // Stops reading the child's output: its reader goes away.
@@ -98,6 +101,7 @@ class Child {
   bool close_when_sent_ = false;
   bool output_ended_ = false;
   std::string pending_;
+  std::size_t sent_ = 0;  // how much of pending_ has been written
   std::string output_;
   std::string terminal_output_;
   std::size_t taken_ = 0;

@@ -14,6 +14,29 @@ namespace {
 
 using testing::FakeHost;
 
+// What a read keeps of `text`.
+Answer kept(std::string_view text) {
+  Answer answer;
+  for (const char byte : text) {
+    answer.add(byte);
+  }
+  return answer;
+}
+
+// The number echo_number prints after "=", or nothing when it reads none; then the frame.
+std::optional<std::string> echoed(Console& c, FakeHost& host) {
+  const std::size_t before = host.output.size();
+  const bool read = c.echo_number("=");
+  c.flush();
+  if (!read) {
+    EXPECT_EQ(host.output.size(), before) << "a failed read prints nothing";
+    return std::nullopt;
+  }
+  const std::string out = host.output.substr(before);
+  EXPECT_TRUE(out.starts_with('=')) << out;
+  return out.substr(1);
+}
+
 // Runs `body` and tells whether it ended the run with status 0.
 template <typename Body>
 bool ends_run(Body body) {
@@ -42,7 +65,7 @@ TEST(ConsoleNumber, FailedReadKeepsPresetAndLeavesTextUntilDiscard) {
   EXPECT_EQ(c.read_number(9), 9) << "the letters are still there";
   c.discard_input();
   EXPECT_EQ(c.read_number(0), 12);
-  EXPECT_EQ(c.read_line(), "abc") << "the rest of the line stays until a discard";
+  EXPECT_EQ(c.read_line(), kept("abc")) << "the rest of the line stays until a discard";
   c.discard_input();
   EXPECT_EQ(c.read_number(0), 3);
 }
@@ -76,22 +99,35 @@ TEST(ConsoleNumberText, GivesTheNumberAsPercentDPrintsItWithoutOverflow) {
   for (const char* expected : {"123", "12", "81", "0", "0", "-42", "9012345678",
                                "123456789012345678901234567890", "-98765432109876543210"}) {
     c.discard_input();
-    EXPECT_EQ(c.read_number_text(), expected);
+    EXPECT_EQ(echoed(c, host), expected);
+  }
+}
+
+TEST(ConsoleNumberText, ALongNumberComesBackWholeInPiecesOfAtMostSixtyFourKibibytes) {
+  const std::string digits = "9" + std::string(300000, '0');
+  FakeHost host("-000" + digits + " 5\n");
+  host.read_chunk = 1000;
+  Console c(host);
+  EXPECT_EQ(echoed(c, host), "-" + digits);
+  EXPECT_EQ(c.read_number(0), 5) << "the number ends at its last digit";
+  EXPECT_GT(host.writes.size(), 4U);
+  for (const std::string& piece : host.writes) {
+    EXPECT_LE(piece.size(), std::size_t{64} * 1024);
   }
 }
 
 TEST(ConsoleNumberText, FailedReadGivesNothingAndLeavesTheText) {
   FakeHost host("abc\n-\n+x\n7\n");
   Console c(host);
-  EXPECT_EQ(c.read_number_text(), std::nullopt);
-  EXPECT_EQ(c.read_word(), "abc");
+  EXPECT_EQ(echoed(c, host), std::nullopt);
+  EXPECT_EQ(c.read_word(), kept("abc"));
   for (int i = 0; i < 2; ++i) {
     c.discard_input();
-    EXPECT_EQ(c.read_number_text(), std::nullopt) << "a lone sign";
+    EXPECT_EQ(echoed(c, host), std::nullopt) << "a lone sign";
   }
   c.discard_input();
-  EXPECT_EQ(c.read_number_text(), "7");
-  EXPECT_TRUE(ends_run([&] { c.read_number_text(); }));
+  EXPECT_EQ(echoed(c, host), "7");
+  EXPECT_TRUE(ends_run([&] { c.echo_number("="); }));
 }
 
 TEST(ConsoleDiscard, DropsOnlyTheRestOfTheCurrentLine) {
@@ -110,10 +146,10 @@ TEST(ConsoleLine, ReadsWholeLinesOfAnyLength) {
   FakeHost host("first\r\n\n" + long_line + "\nlast");
   host.read_chunk = 1000;
   Console c(host);
-  EXPECT_EQ(c.read_line(), "first") << "CR LF ends at the LF without the CR";
-  EXPECT_EQ(c.read_line(), "");
-  EXPECT_EQ(c.read_line(), long_line);
-  EXPECT_EQ(c.read_line(), "last") << "a last line without a line break still counts";
+  EXPECT_EQ(c.read_line(), kept("first")) << "CR LF ends at the LF without the CR";
+  EXPECT_EQ(c.read_line(), kept(""));
+  EXPECT_EQ(c.read_line(), kept(long_line));
+  EXPECT_EQ(c.read_line(), kept("last")) << "a last line without a line break still counts";
   EXPECT_TRUE(ends_run([&] { c.read_line(); }));
 }
 
@@ -121,24 +157,41 @@ TEST(ConsoleLine, AfterANumberTheRestOfItsLineComesFirst) {
   FakeHost host("1\n8\n");
   Console c(host);
   EXPECT_EQ(c.read_number(0), 1);
-  EXPECT_EQ(c.read_line(), "") << "as with stdio, the empty rest of the answer's line";
-  EXPECT_EQ(c.read_line(), "8");
+  EXPECT_EQ(c.read_line(), kept("")) << "as with stdio, the empty rest of the answer's line";
+  EXPECT_EQ(c.read_line(), kept("8"));
 }
 
-TEST(ConsoleLine, LoneCarriageReturnStaysInTheLine) {
-  FakeHost host("a\rb\n\r");
+TEST(ConsoleLine, LoneCarriageReturnStaysInTheLineHoweverTheInputIsSplit) {
+  for (const std::size_t chunk : {std::size_t{1}, std::size_t{2}, std::size_t{1} << 20}) {
+    FakeHost host("a\rb\r\nexit\r\n\r");
+    host.read_chunk = chunk;
+    Console c(host);
+    EXPECT_EQ(c.read_line(), kept("a\rb")) << chunk;
+    EXPECT_TRUE(c.read_line().is("exit")) << chunk;
+    EXPECT_EQ(c.read_line(), kept("\r")) << chunk;
+  }
+}
+
+TEST(ConsoleLine, KeepsTheFirstBytesAndTheWholeLength) {
+  FakeHost host("exit\nexit!\n" + std::string(100000, '0') + "\n");
+  host.read_chunk = 1000;
   Console c(host);
-  EXPECT_EQ(c.read_line(), "a\rb");
-  EXPECT_EQ(c.read_line(), "\r");
+  EXPECT_TRUE(c.read_line().is("exit"));
+  const Answer longer = c.read_line();
+  EXPECT_FALSE(longer.is("exit"));
+  EXPECT_EQ(longer.first(), 'e');
+  const Answer zeros = c.read_line();
+  EXPECT_EQ(zeros.size, 100000U);
+  EXPECT_FALSE(zeros.is("0"));
 }
 
 TEST(ConsoleWord, ReadsOneWordAcrossLines) {
   FakeHost host("\n\n  a b\n  longword\n");
   Console c(host);
-  EXPECT_EQ(c.read_word(), "a");
-  EXPECT_EQ(c.read_word(), "b");
+  EXPECT_EQ(c.read_word(), kept("a"));
+  EXPECT_EQ(c.read_word(), kept("b"));
   c.discard_input();
-  EXPECT_EQ(c.read_word(), "longword");
+  EXPECT_EQ(c.read_word(), kept("longword"));
 }
 
 TEST(ConsoleKey, BypassesTheLineBuffer) {
@@ -150,6 +203,14 @@ TEST(ConsoleKey, BypassesTheLineBuffer) {
   EXPECT_EQ(c.wait_key(), 'y');
   EXPECT_EQ(c.wait_key(), '\n') << "a line break counts as a key";
   EXPECT_TRUE(ends_run([&] { c.wait_key(); }));
+}
+
+TEST(ConsoleKey, ComesAfterTheLineBeingRead) {
+  FakeHost host("12abc\nxy\n");
+  Console c(host);
+  EXPECT_EQ(c.read_number(0), 12);
+  EXPECT_EQ(c.wait_key(), 'x') << "the rest of the answer's line is dropped, not the key";
+  EXPECT_EQ(c.read_line(), kept("y"));
 }
 
 TEST(ConsoleKey, OnATerminalComesFromTheKeyboard) {

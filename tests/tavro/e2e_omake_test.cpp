@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "process.hpp"
@@ -37,6 +39,36 @@ class Player {
     }
     EXPECT_EQ(child_.take_new_output(), shown) << "after typing \"" << typed << '"';
   }
+
+  // Types a line of `size` bytes of `fill`, without its line break, a mebibyte at a time, so
+  // that neither side ever holds all of it.
+  void type_long(std::size_t size, char fill) {
+    const std::string piece(std::min<std::size_t>(size, std::size_t{1} << 20), fill);
+    for (std::size_t left = size; left > 0 && !::testing::Test::HasFailure();) {
+      const std::size_t n = std::min(left, piece.size());
+      child_.send(std::string_view(piece).substr(0, n));
+      ASSERT_TRUE(child_.drain_input(60s)) << "the program stopped reading its input";
+      left -= n;
+    }
+  }
+
+  // Types `typed` and expects `before`, `size` bytes of `fill`, then `after`.
+  void step_long(const std::string& typed, const std::string& before, std::size_t size, char fill,
+                 const std::string& after) {
+    const std::size_t total = before.size() + size + after.size();
+    child_.send(typed);
+    child_.read_until([&](std::string_view fresh) { return fresh.size() >= total; }, 60s);
+    const std::string shown = child_.take_new_output();
+    ASSERT_EQ(shown.size(), total);
+    EXPECT_TRUE(shown.starts_with(before));
+    const std::string_view middle = std::string_view(shown).substr(before.size(), size);
+    EXPECT_EQ(middle.find_first_not_of(fill), std::string_view::npos);
+    EXPECT_TRUE(shown.ends_with(after));
+  }
+
+  // Starts a game from the title and returns its first drawing, which comes twice: the
+  // empty rest of the menu's answer line is the first move.
+  std::string start_game(const std::string& keys);
 
   // Plays games on a `rows` x `cols` map with debug mode on until one is won: the mines are
   // read off the first drawing and the player walks out of the map the shortest safe way.
@@ -102,20 +134,26 @@ std::string drawn(const std::vector<std::string>& map) {
   return s;
 }
 
+std::string Player::start_game(const std::string& keys) {
+  child_.send("1\n");
+  const std::string prompt = move_prompt(keys);
+  EXPECT_TRUE(child_.read_until(
+      [&](std::string_view fresh) {
+        return fresh.ends_with(prompt) && fresh.find(prompt) + prompt.size() < fresh.size();
+      },
+      30s));
+  const std::string first = child_.take_new_output();
+  const std::string screen = first.substr(0, first.size() / 2);
+  EXPECT_EQ(screen + screen, first);
+  EXPECT_TRUE(screen.starts_with(kClear) && screen.ends_with(prompt));
+  return screen;
+}
+
 void Player::win(int rows, int cols, const std::string& keys, bool unlocked) {
   for (int game = 0; game < 5; ++game) {
-    child_.send("1\n");
-    // The empty rest of the menu's answer line is the first move: the first map comes twice.
     const std::string prompt = move_prompt(keys);
-    ASSERT_TRUE(child_.read_until(
-        [&](std::string_view fresh) {
-          return fresh.ends_with(prompt) && fresh.find(prompt) + prompt.size() < fresh.size();
-        },
-        30s));
-    const std::string first = child_.take_new_output();
-    const std::string screen = first.substr(0, first.size() / 2);
-    ASSERT_EQ(screen + screen, first);
-    ASSERT_TRUE(screen.starts_with(kClear) && screen.ends_with(prompt));
+    const std::string screen = start_game(keys);
+    ASSERT_FALSE(::testing::Test::HasFailure());
     std::vector<std::string> map;
     for (std::size_t at = kClear.size(); map.size() < static_cast<std::size_t>(rows);) {
       const std::size_t end = screen.find('\n', at);
@@ -341,6 +379,58 @@ TEST(TavroBonusPiped, TelephoneEveryBranch) {
   EXPECT_EQ(exit.code, 0);
   if (kMeasuresResources) {
     EXPECT_LT(exit.max_rss_kb, 64 * 1024);
+  }
+}
+
+// Lines of any length at every kind of prompt: the menu's number, a key's word, a move, the
+// bonus menu's line and the telephone number, which comes back whole. What the program keeps
+// of a line stays small. Under the sanitizers or another runner memory is not measured, and
+// shorter lines still take the program through its reads piece by piece.
+TEST(TavroPiped, LinesOfAGibibyteAtEveryKindOfPromptKeepMemorySmall) {
+  const char* runner = std::getenv("TAVRO_TEST_RUNNER");
+  const bool measured = kMeasuresResources && (runner == nullptr || *runner == 0);
+  const std::size_t size = measured ? std::size_t{1} << 30 : std::size_t{4} << 20;
+  Player p;
+  p.step(kDebugOn, greeting() + title(false) + settings_menu(15, 30, false) + debug_screen(false) +
+                       settings_menu(15, 30, true) + title(false));
+  p.win(15, 30, "8kuo", false);
+
+  p.type_long(size, 'x');
+  p.step("\n", title(true));
+
+  p.step("2\n4\n1\n",
+         settings_menu(15, 30, true) + key_config_screen("8kuo") + key_step_screen("8kuo", 0));
+  p.type_long(size, 'w');
+  p.step("\n", key_step_screen("8kuo", 0));
+  p.step("8\nk\nu\no\n0\n5\n", key_step_screen("8kuo", 1) + key_step_screen("8kuo", 2) +
+                                   key_step_screen("8kuo", 3) + key_config_screen("8kuo") +
+                                   settings_menu(15, 30, true) + title(true));
+
+  const std::string drawing = p.start_game("8kuo");
+  p.type_long(size, 'z');
+  p.step("\n", drawing);
+  p.step("exit\n", title(true));
+
+  p.step("4\n", kMenu);
+  p.type_long(size, '0');
+  p.step("\n", std::string(kClear) + kTake);
+  p.step("1\n", kTime);
+  p.step("1\n", kAfternoon + kCaller);
+  p.step("5\n", kCustomer + kAskedFor + kPresent);
+  p.step("0\n", kWhere);
+  p.step("2\n", kSorry + kAway[1] + kCallBackOffer + kOk);
+  p.step("1\n", kNumberPlease);
+  p.type_long(size, '7');
+  const std::string echo = number_echo("");
+  const std::string before = sj("\n「"_sj);
+  p.step_long("\n", before, size, '7', echo.substr(before.size()));
+  p.step("k", title(true));
+  p.step("3\n", "");
+  const ExitState exit = p.end(false);
+  EXPECT_TRUE(exit.exited);
+  EXPECT_EQ(exit.code, 0);
+  if (measured) {
+    EXPECT_LT(exit.max_rss_kb, 16 * 1024);
   }
 }
 
