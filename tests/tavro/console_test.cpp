@@ -91,7 +91,7 @@ TEST(ConsoleNumber, SaturatesInsteadOfWrapping) {
   EXPECT_EQ(c.read_number(0), INT_MAX) << "2^32 + 1 must not wrap round to 1";
 }
 
-TEST(ConsoleNumberText, GivesTheNumberAsPercentDPrintsItWithoutOverflow) {
+TEST(ConsoleNumberEcho, PrintsTheNumberAsPercentDPrintsItWithoutOverflow) {
   FakeHost host(
       "0123\n12-34\n+81\n-0\n000\n-0042\n\n  09012345678\n"
       "123456789012345678901234567890\n-98765432109876543210\n");
@@ -103,7 +103,7 @@ TEST(ConsoleNumberText, GivesTheNumberAsPercentDPrintsItWithoutOverflow) {
   }
 }
 
-TEST(ConsoleNumberText, ALongNumberComesBackWholeInPiecesOfAtMostSixtyFourKibibytes) {
+TEST(ConsoleNumberEcho, ALongNumberComesBackWholeInPiecesOfAtMostSixtyFourKibibytes) {
   const std::string digits = "9" + std::string(300000, '0');
   FakeHost host("-000" + digits + " 5\n");
   host.read_chunk = 1000;
@@ -116,7 +116,7 @@ TEST(ConsoleNumberText, ALongNumberComesBackWholeInPiecesOfAtMostSixtyFourKibiby
   }
 }
 
-TEST(ConsoleNumberText, FailedReadGivesNothingAndLeavesTheText) {
+TEST(ConsoleNumberEcho, FailedReadPrintsNothingAndLeavesTheText) {
   FakeHost host("abc\n-\n+x\n7\n");
   Console c(host);
   EXPECT_EQ(echoed(c, host), std::nullopt);
