@@ -28,6 +28,7 @@ std::string convert(iconv_t cd, std::string in) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): the stream is stdout, closed at exit
   if (argc > 1 && std::freopen(argv[1], "w", stdout) == nullptr) {
     std::perror(argv[1]);
     return 1;

@@ -16,10 +16,10 @@ inline constexpr std::string_view kClear = "\x1b[H\x1b[2J";
 using screen_text::repeat;
 
 inline std::string blanks(int n) {
-  return std::string(static_cast<std::size_t>(n), ' ');
+  return repeat(" ", n);
 }
 inline std::string breaks(int n) {
-  return std::string(static_cast<std::size_t>(n), '\n');
+  return repeat("\n", n);
 }
 
 inline std::string greeting() {
