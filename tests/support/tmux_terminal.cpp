@@ -1,0 +1,151 @@
+#include "tmux_terminal.hpp"
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <thread>
+
+extern char** environ;
+
+namespace tavro::testing {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+Screen lines_of(const std::string& text) {
+  Screen lines;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t end = text.find('\n', at);
+    const std::size_t stop = end == std::string::npos ? text.size() : end;
+    lines.push_back(text.substr(at, stop - at));
+    at = stop + 1;
+  }
+  return lines;
+}
+
+}  // namespace
+
+CommandResult run_command(const std::vector<std::string>& args) {
+  CommandResult result;
+  std::array<int, 2> out{};
+  if (args.empty() || pipe(out.data()) != 0) {
+    return result;
+  }
+  std::vector<char*> argv;
+  for (const auto& arg : args) {
+    argv.push_back(const_cast<char*>(arg.c_str()));  // posix_spawn leaves them unchanged
+  }
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions{};
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addclose(&actions, out[0]);
+  pid_t pid = -1;
+  const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(out[1]);
+  if (spawned == 0) {
+    std::array<char, 4096> buffer{};
+    for (ssize_t n = 0; (n = read(out[0], buffer.data(), buffer.size())) > 0;) {
+      result.output.append(buffer.data(), static_cast<std::size_t>(n));
+    }
+    int status = 0;
+    if (waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+      result.status = WEXITSTATUS(status);
+    }
+  }
+  close(out[0]);
+  return result;
+}
+
+TmuxTerminal::TmuxTerminal(const std::vector<std::string>& command, int columns, int rows) {
+  static std::atomic<int> count{0};
+  socket_ = "tavro-test-" + std::to_string(getpid()) + "-" + std::to_string(++count);
+  // No status line, so that the program has every row; a program that has ended stays in its
+  // pane, so that its exit status can be read. Both are set before the pane exists.
+  std::vector<std::string> args = {"start-server",
+                                   ";",
+                                   "set-option",
+                                   "-g",
+                                   "status",
+                                   "off",
+                                   ";",
+                                   "set-option",
+                                   "-g",
+                                   "remain-on-exit",
+                                   "on",
+                                   ";",
+                                   "new-session",
+                                   "-d",
+                                   "-s",
+                                   "test",
+                                   "-x",
+                                   std::to_string(columns),
+                                   "-y",
+                                   std::to_string(rows),
+                                   "--"};
+  args.insert(args.end(), command.begin(), command.end());
+  started_ = tmux(args).status == 0;
+}
+
+TmuxTerminal::~TmuxTerminal() {
+  if (started_) {
+    tmux({"kill-server"});
+  }
+}
+
+CommandResult TmuxTerminal::tmux(std::vector<std::string> args) const {
+  // A server of our own, reading no configuration: nothing of the user's tmux gets in.
+  args.insert(args.begin(), {"tmux", "-L", socket_, "-f", "/dev/null"});
+  return run_command(args);
+}
+
+void TmuxTerminal::type(std::string_view text) const {
+  tmux({"send-keys", "-t", "test", "-l", "--", std::string(text)});
+}
+
+void TmuxTerminal::press_enter() const {
+  tmux({"send-keys", "-t", "test", "Enter"});
+}
+
+Screen TmuxTerminal::screen() const {
+  return lines_of(tmux({"capture-pane", "-p", "-t", "test"}).output);
+}
+
+bool TmuxTerminal::wait_for_screen(const Screen& expected, std::chrono::milliseconds timeout,
+                                   Screen& seen) const {
+  const auto deadline = Clock::now() + timeout;
+  for (;;) {
+    seen = screen();
+    if (seen == expected) {
+      return true;
+    }
+    if (Clock::now() >= deadline) {
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+}
+
+std::optional<int> TmuxTerminal::wait_for_exit(std::chrono::milliseconds timeout) const {
+  const auto deadline = Clock::now() + timeout;
+  for (;;) {
+    const std::string state =
+        tmux({"display-message", "-p", "-t", "test", "#{pane_dead} #{pane_dead_status}"}).output;
+    if (state.starts_with("1 ")) {
+      const char code = state.size() > 2 ? state[2] : '\n';
+      return code >= '0' && code <= '9' ? std::stoi(state.substr(2)) : -1;  // -1: a signal
+    }
+    if (Clock::now() >= deadline) {
+      return std::nullopt;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+}
+
+}  // namespace tavro::testing
