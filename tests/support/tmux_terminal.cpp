@@ -1,5 +1,6 @@
 #include "tmux_terminal.hpp"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,10 +31,11 @@ Screen lines_of(const std::string& text) {
 
 }  // namespace
 
-CommandResult run_command(const std::vector<std::string>& args) {
+CommandResult run_command(const std::vector<std::string>& args, Output output) {
   CommandResult result;
   std::array<int, 2> out{};
-  if (args.empty() || pipe(out.data()) != 0) {
+  // Close-on-exec, so that only the child's standard output holds the pipe open.
+  if (args.empty() || pipe2(out.data(), O_CLOEXEC) != 0) {
     return result;
   }
   std::vector<char*> argv;
@@ -43,8 +45,13 @@ CommandResult run_command(const std::vector<std::string>& args) {
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions{};
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclose(&actions, out[0]);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  if (output == Output::collect) {
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  }
   pid_t pid = -1;
   const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
@@ -90,19 +97,19 @@ TmuxTerminal::TmuxTerminal(const std::vector<std::string>& command, int columns,
                                    std::to_string(rows),
                                    "--"};
   args.insert(args.end(), command.begin(), command.end());
-  started_ = tmux(args).status == 0;
+  // The server that this starts lives on after the call: it must not hold a pipe of ours, or
+  // reading the call's output would wait for the server's end.
+  started_ = tmux(args, Output::discard).status == 0;
 }
 
 TmuxTerminal::~TmuxTerminal() {
-  if (started_) {
-    tmux({"kill-server"});
-  }
+  tmux({"kill-server"}, Output::discard);
 }
 
-CommandResult TmuxTerminal::tmux(std::vector<std::string> args) const {
+CommandResult TmuxTerminal::tmux(std::vector<std::string> args, Output output) const {
   // A server of our own, reading no configuration: nothing of the user's tmux gets in.
   args.insert(args.begin(), {"tmux", "-L", socket_, "-f", "/dev/null"});
-  return run_command(args);
+  return run_command(args, output);
 }
 
 void TmuxTerminal::type(std::string_view text) const {

@@ -18,8 +18,11 @@ struct CommandResult {
   std::string output;
 };
 
-// Runs `args` (the program is looked up on PATH) and collects its standard output.
-CommandResult run_command(const std::vector<std::string>& args);
+enum class Output { collect, discard };
+
+// Runs `args` (the program is looked up on PATH) with no input, and collects its standard
+// output or sends it and the error output nowhere.
+CommandResult run_command(const std::vector<std::string>& args, Output output = Output::collect);
 
 class TmuxTerminal {
  public:
@@ -46,7 +49,7 @@ class TmuxTerminal {
   [[nodiscard]] std::optional<int> wait_for_exit(std::chrono::milliseconds timeout) const;
 
  private:
-  CommandResult tmux(std::vector<std::string> args) const;
+  CommandResult tmux(std::vector<std::string> args, Output output = Output::collect) const;
 
   std::string socket_;
   bool started_ = false;
