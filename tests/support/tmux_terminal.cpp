@@ -9,8 +9,6 @@
 #include <atomic>
 #include <thread>
 
-extern char** environ;
-
 namespace tavro::testing {
 
 namespace {
@@ -38,9 +36,11 @@ CommandResult run_command(const std::vector<std::string>& args, Output output) {
   if (args.empty() || pipe2(out.data(), O_CLOEXEC) != 0) {
     return result;
   }
+  std::vector<std::string> owned = args;  // posix_spawn takes them as char*
   std::vector<char*> argv;
-  for (const auto& arg : args) {
-    argv.push_back(const_cast<char*>(arg.c_str()));  // posix_spawn leaves them unchanged
+  argv.reserve(owned.size() + 1);
+  for (auto& arg : owned) {
+    argv.push_back(arg.data());
   }
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions{};
@@ -142,11 +142,20 @@ bool TmuxTerminal::wait_for_screen(const Screen& expected, std::chrono::millisec
 std::optional<int> TmuxTerminal::wait_for_exit(std::chrono::milliseconds timeout) const {
   const auto deadline = Clock::now() + timeout;
   for (;;) {
-    const std::string state =
-        tmux({"display-message", "-p", "-t", "test", "#{pane_dead} #{pane_dead_status}"}).output;
-    if (state.starts_with("1 ")) {
-      const char code = state.size() > 2 ? state[2] : '\n';
-      return code >= '0' && code <= '9' ? std::stoi(state.substr(2)) : -1;  // -1: a signal
+    // tmux may mark the pane dead (its terminal closed) a moment before it has collected the
+    // exit status: wait for the status, or the signal that ended the program.
+    const std::string state = tmux({"display-message", "-p", "-t", "test",
+                                    "#{pane_dead}:#{pane_dead_status}:#{pane_dead_signal}"})
+                                  .output;
+    if (state.starts_with("1:")) {
+      const std::size_t colon = state.find(':', 2);
+      const std::string status = state.substr(2, colon - 2);
+      if (!status.empty() && status.find_first_not_of("0123456789") == std::string::npos) {
+        return std::stoi(status);
+      }
+      if (colon != std::string::npos && state.size() > colon + 2) {
+        return -1;  // ended by a signal
+      }
     }
     if (Clock::now() >= deadline) {
       return std::nullopt;
