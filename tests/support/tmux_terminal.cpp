@@ -7,6 +7,8 @@
 
 #include <array>
 #include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace tavro::testing {
@@ -74,7 +76,7 @@ TmuxTerminal::TmuxTerminal(const std::vector<std::string>& command, int columns,
   static std::atomic<int> count{0};
   socket_ = "tavro-test-" + std::to_string(getpid()) + "-" + std::to_string(++count);
   // No status line, so that the program has every row; a program that has ended stays in its
-  // pane, so that its exit status can be read. Both are set before the pane exists.
+  // pane, so that its last screen can be read. Both are set before the pane exists.
   std::vector<std::string> args = {"start-server",
                                    ";",
                                    "set-option",
@@ -96,6 +98,13 @@ TmuxTerminal::TmuxTerminal(const std::vector<std::string>& command, int columns,
                                    "-y",
                                    std::to_string(rows),
                                    "--"};
+  // The exit status goes to a file when the program ends. The pane's end cannot tell it:
+  // a program may leave others behind on the terminal (wine starts its desktop process there
+  // on demand), and the pane lives until the last of them has gone.
+  status_file_ = (std::filesystem::temp_directory_path() / (socket_ + ".status")).string();
+  std::filesystem::remove(status_file_);
+  args.insert(args.end(),
+              {"sh", "-c", R"("$@"; echo $? >"$0.part" && mv "$0.part" "$0")", status_file_});
   args.insert(args.end(), command.begin(), command.end());
   // The server that this starts lives on after the call: it must not hold a pipe of ours, or
   // reading the call's output would wait for the server's end.
@@ -104,6 +113,9 @@ TmuxTerminal::TmuxTerminal(const std::vector<std::string>& command, int columns,
 
 TmuxTerminal::~TmuxTerminal() {
   tmux({"kill-server"}, Output::discard);
+  std::error_code ignored;
+  std::filesystem::remove(status_file_, ignored);
+  std::filesystem::remove(status_file_ + ".part", ignored);
 }
 
 CommandResult TmuxTerminal::tmux(std::vector<std::string> args, Output output) const {
@@ -142,20 +154,10 @@ bool TmuxTerminal::wait_for_screen(const Screen& expected, std::chrono::millisec
 std::optional<int> TmuxTerminal::wait_for_exit(std::chrono::milliseconds timeout) const {
   const auto deadline = Clock::now() + timeout;
   for (;;) {
-    // tmux may mark the pane dead (its terminal closed) a moment before it has collected the
-    // exit status: wait for the status, or the signal that ended the program.
-    const std::string state = tmux({"display-message", "-p", "-t", "test",
-                                    "#{pane_dead}:#{pane_dead_status}:#{pane_dead_signal}"})
-                                  .output;
-    if (state.starts_with("1:")) {
-      const std::size_t colon = state.find(':', 2);
-      const std::string status = state.substr(2, colon - 2);
-      if (!status.empty() && status.find_first_not_of("0123456789") == std::string::npos) {
-        return std::stoi(status);
-      }
-      if (colon != std::string::npos && state.size() > colon + 2) {
-        return -1;  // ended by a signal
-      }
+    std::ifstream file(status_file_);
+    int status = -1;
+    if (file >> status) {
+      return status;  // 128 + N: ended by signal N
     }
     if (Clock::now() >= deadline) {
       return std::nullopt;

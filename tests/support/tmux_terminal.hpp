@@ -52,6 +52,7 @@ class TmuxTerminal {
   CommandResult tmux(std::vector<std::string> args, Output output = Output::collect) const;
 
   std::string socket_;
+  std::string status_file_;  // written once the program has ended
   bool started_ = false;
 };
 
