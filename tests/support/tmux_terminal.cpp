@@ -74,7 +74,8 @@ CommandResult run_command(const std::vector<std::string>& args, Output output) {
 
 TmuxTerminal::TmuxTerminal(const std::vector<std::string>& command, int columns, int rows) {
   static std::atomic<int> count{0};
-  socket_ = "tavro-test-" + std::to_string(getpid()) + "-" + std::to_string(++count);
+  const std::string name = "tavro-test-" + std::to_string(getpid()) + "-" + std::to_string(++count);
+  socket_ = (std::filesystem::temp_directory_path() / name).string();
   // No status line, so that the program has every row; a program that has ended stays in its
   // pane, so that its last screen can be read. Both are set before the pane exists.
   std::vector<std::string> args = {"start-server",
@@ -101,7 +102,7 @@ TmuxTerminal::TmuxTerminal(const std::vector<std::string>& command, int columns,
   // The exit status goes to a file when the program ends. The pane's end cannot tell it:
   // a program may leave others behind on the terminal (wine starts its desktop process there
   // on demand), and the pane lives until the last of them has gone.
-  status_file_ = (std::filesystem::temp_directory_path() / (socket_ + ".status")).string();
+  status_file_ = socket_ + ".status";
   std::filesystem::remove(status_file_);
   args.insert(args.end(),
               {"sh", "-c", R"("$@"; echo $? >"$0.part" && mv "$0.part" "$0")", status_file_});
@@ -114,13 +115,14 @@ TmuxTerminal::TmuxTerminal(const std::vector<std::string>& command, int columns,
 TmuxTerminal::~TmuxTerminal() {
   tmux({"kill-server"}, Output::discard);
   std::error_code ignored;
+  std::filesystem::remove(socket_, ignored);  // the server leaves it behind
   std::filesystem::remove(status_file_, ignored);
   std::filesystem::remove(status_file_ + ".part", ignored);
 }
 
 CommandResult TmuxTerminal::tmux(std::vector<std::string> args, Output output) const {
   // A server of our own, reading no configuration: nothing of the user's tmux gets in.
-  args.insert(args.begin(), {"tmux", "-L", socket_, "-f", "/dev/null"});
+  args.insert(args.begin(), {"tmux", "-S", socket_, "-f", "/dev/null"});
   return run_command(args, output);
 }
 
