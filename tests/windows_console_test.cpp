@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "cp932.hpp"
+#include "screen_text.hpp"
 #include "tavro-2dgame/screens.hpp"
 #include "tavro/screens.hpp"
 #include "tmux_terminal.hpp"
@@ -41,19 +42,6 @@ std::string terminal_text(std::string_view console_bytes) {
   return std::string(console_bytes);
 }
 #else
-void append_utf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 std::string terminal_text(std::string_view console_bytes) {
   static const auto decoded = [] {
     std::unordered_map<std::uint16_t, char32_t> map;
@@ -76,7 +64,7 @@ std::string terminal_text(std::string_view console_bytes) {
           static_cast<std::uint16_t>(lead << 8U | static_cast<unsigned char>(console_bytes[++i]));
     }
     const auto found = decoded.find(bytes);
-    append_utf8(out, found == decoded.end() ? U'\uFFFD' : found->second);
+    out += screen_text::utf8_of(found == decoded.end() ? U'\uFFFD' : found->second);
   }
   return out;
 }

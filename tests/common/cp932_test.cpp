@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cp932.hpp"
+#include "screen_text.hpp"
 
 namespace {
 
@@ -49,20 +50,7 @@ class Iconv {
   iconv_t cd_;
 };
 
-std::string utf8_of(char32_t cp) {
-  std::string s;
-  if (cp < 0x80) {
-    s += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    s += static_cast<char>(0xC0 | (cp >> 6));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    s += static_cast<char>(0xE0 | (cp >> 12));
-    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-  return s;
-}
+using screen_text::utf8_of;
 
 std::string bytes_of(std::uint16_t b) {
   std::string s;
