@@ -3,7 +3,7 @@
 // When standard input is a terminal, its settings are saved once at start-up and the terminal
 // is put into the program's own input mode for the whole run:
 //   - ICANON off: the terminal does no line editing; the program's line editor does
-//     (line_editor.hpp), so that a key typed ahead during the greeting or a pause can still be
+//     (line_editor.hpp, reading through TerminalKeys), so that a key typed ahead during the greeting or a pause can still be
 //     seen and erased at the next prompt, and a key wait needs no switch of modes;
 //   - ECHO, ECHOE, ECHOK, ECHONL off: the editor echoes what it stores, and nothing else;
 //   - IEXTEN off: Ctrl+V and Ctrl+O reach the editor, which ignores them, instead of quoting
@@ -128,6 +128,57 @@ int open_echo() {
   return STDIN_FILENO;  // a terminal is usually open for writing as well
 }
 
+// The terminal's file descriptors as the line editor's key source.
+class TerminalKeys final : public KeySource {
+ public:
+  explicit TerminalKeys(int echo_fd) : echo_fd_(echo_fd) {}
+
+  Wait wait(int timeout_ms) override {
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    for (;;) {
+      const int ready = poll(&input, 1, timeout_ms);
+      if (ready > 0) {
+        return Wait::kReady;
+      }
+      if (ready == 0 || (errno == EINTR && timeout_ms >= 0)) {
+        return Wait::kTimeout;
+      }
+      if (errno != EINTR) {
+        return Wait::kEnd;
+      }
+    }
+  }
+
+  std::size_t read(char* buffer, std::size_t size) override {
+    for (;;) {
+      const ssize_t got = ::read(STDIN_FILENO, buffer, size);
+      if (got > 0) {
+        return static_cast<std::size_t>(got);
+      }
+      if (got < 0 && errno == EINTR) {
+        continue;
+      }
+      return got < 0 && errno == EAGAIN ? 0 : kEnded;
+    }
+  }
+
+  void echo(std::string_view bytes) override {
+    while (!bytes.empty()) {
+      const ssize_t n = ::write(echo_fd_, bytes.data(), bytes.size());
+      if (n < 0 && errno == EINTR) {
+        continue;
+      }
+      if (n <= 0) {
+        return;  // an echo that cannot be shown is lost; the line itself is not
+      }
+      bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+  }
+
+ private:
+  int echo_fd_;
+};
+
 class PosixHost final : public Host {
  public:
   PosixHost() {
@@ -141,10 +192,10 @@ class PosixHost final : public Host {
       install_signal_handlers();
       set_mode(program_mode);
       echo_fd_ = open_echo();
-      editor_.emplace(STDIN_FILENO, echo_fd_,
-                      EditingKeys{editing_key(original_mode.c_cc[VERASE]),
-                                  editing_key(original_mode.c_cc[VKILL]),
-                                  editing_key(original_mode.c_cc[VEOF])});
+      keys_.emplace(echo_fd_);
+      editor_.emplace(*keys_, EditingKeys{editing_key(original_mode.c_cc[VERASE]),
+                                          editing_key(original_mode.c_cc[VKILL]),
+                                          editing_key(original_mode.c_cc[VEOF])});
     }
   }
   PosixHost(const PosixHost&) = delete;
@@ -213,7 +264,8 @@ class PosixHost final : public Host {
     return n;
   }
 
-  std::optional<LineEditor> editor_;  // only when standard input is a terminal
+  std::optional<TerminalKeys> keys_;  // only when standard input is a terminal
+  std::optional<LineEditor> editor_;
   int echo_fd_ = -1;
   std::string finished_;  // an edited line, not yet read
   std::size_t finished_pos_ = 0;

@@ -1,10 +1,6 @@
 #include "line_editor.hpp"
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <array>
-#include <cerrno>
 #include <cstdint>
 
 namespace tavro {
@@ -119,9 +115,6 @@ LastCharacter last_character(std::string_view line) {
 #endif
 
 }  // namespace
-
-LineEditor::LineEditor(int input_fd, int echo_fd, EditingKeys keys)
-    : input_fd_(input_fd), echo_fd_(echo_fd), keys_(keys) {}
 
 std::string LineEditor::read_line() {
   std::string line;
@@ -262,39 +255,27 @@ bool LineEditor::fill(int timeout_ms) {
     return false;
   }
   flush_echo();  // everything typed so far shows before the editor waits
-  pollfd input{input_fd_, POLLIN, 0};
-  for (;;) {
-    const int ready = poll(&input, 1, timeout_ms);
-    if (ready > 0) {
-      break;
-    }
-    if (ready == 0) {
-      return false;
-    }
-    if (errno != EINTR) {
-      at_end_ = true;
-      return false;
-    }
-    if (timeout_ms >= 0) {
-      return false;  // a signal ends a limited wait early; the caller looks again
-    }
-  }
   std::array<char, 4096> chunk{};
   for (;;) {
-    const ssize_t got = ::read(input_fd_, chunk.data(), chunk.size());
+    const KeySource::Wait ready = source_.wait(timeout_ms);
+    if (ready == KeySource::Wait::kTimeout) {
+      return false;  // in time, or a signal ended a limited wait early: the caller looks again
+    }
+    const std::size_t got = ready == KeySource::Wait::kEnd
+                                ? KeySource::kEnded
+                                : source_.read(chunk.data(), chunk.size());
+    if (got == KeySource::kEnded) {
+      at_end_ = true;  // the terminal has hung up
+      return false;
+    }
     if (got > 0) {
-      pending_.assign(chunk.data(), static_cast<std::size_t>(got));
+      pending_.assign(chunk.data(), got);
       pos_ = 0;
       return true;
     }
-    if (got < 0 && errno == EINTR) {
-      continue;
-    }
-    if (got < 0 && errno == EAGAIN) {
+    if (timeout_ms >= 0) {
       return false;
     }
-    at_end_ = true;  // the terminal has hung up
-    return false;
   }
 }
 
@@ -303,18 +284,10 @@ void LineEditor::echo(std::string_view bytes) {
 }
 
 void LineEditor::flush_echo() {
-  std::string_view rest = echo_;
-  while (!rest.empty() && echo_fd_ >= 0) {
-    const ssize_t n = ::write(echo_fd_, rest.data(), rest.size());
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n <= 0) {
-      break;  // an echo that cannot be shown is lost; the line itself is not
-    }
-    rest.remove_prefix(static_cast<std::size_t>(n));
+  if (!echo_.empty()) {
+    source_.echo(echo_);
+    echo_.clear();
   }
-  echo_.clear();
 }
 
 }  // namespace tavro

@@ -1,5 +1,6 @@
-// The program's own line editing at a POSIX terminal. The terminal runs without its own line
-// editing and echo for the whole run (console_posix.cpp); this editor takes the typed bytes,
+// The program's own line editing at a terminal. The terminal runs without its own line
+// editing and echo for the whole run (console_posix.cpp, and the web page's terminal when
+// program A switches its line mode off); this editor takes the typed bytes,
 // echoes them, erases, kills and ends lines, and swallows what keys other than characters
 // send. A finished line is handed over with its line break, exactly as a pipe would deliver
 // it, so every input rule of the console stays the same at a terminal. Key waits take one
@@ -11,6 +12,30 @@
 #include <string_view>
 
 namespace tavro {
+
+// Where the editor's typed bytes come from and its echo goes: a POSIX terminal's file
+// descriptors, or the web page's keys and screen. The editor asks nothing else of a terminal.
+class KeySource {
+ public:
+  KeySource() = default;
+  KeySource(const KeySource&) = delete;
+  KeySource& operator=(const KeySource&) = delete;
+  KeySource(KeySource&&) = delete;
+  KeySource& operator=(KeySource&&) = delete;
+  virtual ~KeySource() = default;
+
+  enum class Wait { kReady, kTimeout, kEnd };
+  // Waits at most `timeout_ms` (-1: without limit) for typed bytes. A limited wait may end
+  // early (kTimeout), as one that a signal interrupts does; kEnd once the input has ended.
+  virtual Wait wait(int timeout_ms) = 0;
+  // Takes at most `size` typed bytes after a wait said kReady; 0 when there were none after
+  // all (the caller waits again), and kEnded once the input has ended.
+  virtual std::size_t read(char* buffer, std::size_t size) = 0;
+  // Shows echoed bytes on the terminal; bytes that cannot be shown are lost.
+  virtual void echo(std::string_view bytes) = 0;
+
+  static constexpr std::size_t kEnded = static_cast<std::size_t>(-1);
+};
 
 // The terminal's own editing characters, from its settings as found at start-up; -1 when the
 // terminal has the character disabled.
@@ -25,8 +50,7 @@ class LineEditor {
   // Bytes typed so far beyond this many in one line are neither stored nor echoed.
   static constexpr std::size_t kMaxLine = std::size_t{64} * 1024;
 
-  // Reads typed bytes from `input_fd` and echoes to `echo_fd` (-1: nowhere).
-  LineEditor(int input_fd, int echo_fd, EditingKeys keys);
+  LineEditor(KeySource& source, EditingKeys keys) : source_(source), keys_(keys) {}
 
   // One edited line with its line break. At the end of the input: what was typed of a line
   // without a line break, or nothing when the line was empty.
@@ -53,8 +77,7 @@ class LineEditor {
   static constexpr int kNone = -2;
   static constexpr int kEnd = -1;
 
-  int input_fd_;
-  int echo_fd_;
+  KeySource& source_;
   EditingKeys keys_;
   std::string pending_;  // taken from the terminal, not yet used
   std::size_t pos_ = 0;
