@@ -64,7 +64,7 @@ void Test::Hello() {
   locate(1, 30);
   c.print("Presented by the tavro project\n"_sj);
   locate(1, 29);
-  c.print("(C) 2026 tavro developers. All rights reserved.\n"_sj);
+  c.print("(C) 2026 tavro developers. MIT License.\n"_sj);
 
   // Stays until the whole-second clock reads five seconds past its first reading, or until a
   // key is pressed. A key is only noticed, not read: it is left for the menu. The wait blocks

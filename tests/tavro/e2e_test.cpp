@@ -87,7 +87,7 @@ TEST(TavroPiped, GreetingTitleAndEntry3) {
 // (wine's) does not count.
 TEST(TavroPiped, GreetingOnAnOpenPipeWaitsForInput) {
   using Clock = std::chrono::steady_clock;
-  const std::string greeting_end = "All rights reserved.\n";
+  const std::string greeting_end = "MIT License.\n";
   for (const bool typed_ahead : {false, true}) {
     SCOPED_TRACE(typed_ahead ? "input waiting" : "empty pipe");
     Child child = Child::piped(kExe);

@@ -25,7 +25,7 @@ inline std::string breaks(int n) {
 inline std::string greeting() {
   return std::string(kClear) + breaks(9) + blanks(30) + "Hello Objective-C World\n" + "\n" +
          blanks(30) + "Presented by the tavro project\n" + "\n" + blanks(29) +
-         "(C) 2026 tavro developers. All rights reserved.\n";
+         "(C) 2026 tavro developers. MIT License.\n";
 }
 
 // The title screen and the main menu's prompt.

@@ -60,7 +60,7 @@ bool in_programs_mode(const Child& child) {
 }
 
 const std::string& greeting_end() {
-  static const std::string end = "All rights reserved.\r\n";  // line breaks arrive as CR LF
+  static const std::string end = "MIT License.\r\n";  // line breaks arrive as CR LF
   return end;
 }
 
@@ -238,7 +238,7 @@ TEST(TavroTerminalEditing, EndOfFileCharacterEndsOnlyAnEmptyLine) {
 TEST(TavroTerminalEditing, EchoesGoToTheTerminalNotToRedirectedOutput) {
   const termios before = line_mode();
   Child child = Child::on_terminal(kExe, before, {.output_piped = true});
-  ASSERT_TRUE(child.read_until_ends_with("All rights reserved.\n", 5s));  // a pipe: no CR
+  ASSERT_TRUE(child.read_until_ends_with("MIT License.\n", 5s));  // a pipe: no CR
   child.send("3");
   ASSERT_TRUE(child.read_until_ends_with(menu_prompt(), 3s));
   child.send("\r");
