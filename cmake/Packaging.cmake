@@ -83,6 +83,8 @@ if(TAVRO_PACKAGE STREQUAL "DEB")
   # Without these two CPack still makes the package, silently without its Depends line.
   find_program(TAVRO_DPKG_SHLIBDEPS dpkg-shlibdeps REQUIRED)
   find_program(TAVRO_FILE file REQUIRED)
+  find_program(TAVRO_DPKG_PARSECHANGELOG dpkg-parsechangelog REQUIRED)
+  find_program(CMAKE_OBJCOPY objcopy REQUIRED)
   tavro_use_debian_build_flags()
   tavro_check_release_version()
   tavro_gzip_files(manual_pages ${TAVRO_MANUAL_PAGES})
@@ -91,6 +93,15 @@ if(TAVRO_PACKAGE STREQUAL "DEB")
   install(FILES ${manual_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
   install(FILES ${TAVRO_PACKAGING_DIR}/debian/copyright ${changelog}
     DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  # The one lintian tag the package keeps, with its reason.
+  install(FILES ${TAVRO_PACKAGING_DIR}/debian/lintian-overrides
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME tavro)
+
+  # Reproducible time stamps and no .comment sections, set up on the staged files.
+  set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/DebianPackage.cmake)
+  set(CPACK_TAVRO_CHANGELOG ${TAVRO_PACKAGING_DIR}/debian/changelog)
+  set(CPACK_TAVRO_DPKG_PARSECHANGELOG ${TAVRO_DPKG_PARSECHANGELOG})
+  set(CPACK_TAVRO_OBJCOPY ${CMAKE_OBJCOPY})
 
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -111,12 +122,18 @@ game; tavro-2dgame adds a difficulty setting and reads every answer as a whole
 line. Both print UTF-8 and can be scripted through a pipe.
 ]=])
 elseif(TAVRO_PACKAGE STREQUAL "ZIP")
-  # The archive is the two programs and a short text for Windows users, at its top level.
+  # The archive is one folder named as the archive is: the two programs and a short text for
+  # Windows users, which ends with the licence, as the licence asks of every copy.
+  # (configure_file ends the template's lines with CR LF, not those inside the licence.)
+  file(READ ${PROJECT_SOURCE_DIR}/LICENSE TAVRO_LICENSE_TEXT)
+  string(STRIP "${TAVRO_LICENSE_TEXT}" TAVRO_LICENSE_TEXT)
+  string(REPLACE "\n" "\r\n" TAVRO_LICENSE_TEXT "${TAVRO_LICENSE_TEXT}")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
   configure_file(${TAVRO_PACKAGING_DIR}/windows/README.txt.in
     ${CMAKE_BINARY_DIR}/packaging/README.txt @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${CMAKE_BINARY_DIR}/packaging/README.txt DESTINATION .)
   set(CPACK_GENERATOR ZIP)
-  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 endif()
 
 include(CPack)
