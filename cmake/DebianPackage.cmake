@@ -1,10 +1,11 @@
 # Run by CPack on the Debian package's staged files, just before it packs them: what Debian's
 # own packaging tools would do there.
 
-# The package's time stamps (of every file, of the archive members, of the compressed
-# documents) are the newest changelog entry's date, as dpkg-buildpackage sets them, so that the
-# same source makes the same package bytes wherever and whenever it is built. A
-# SOURCE_DATE_EPOCH already set (by a distribution's builder, for one) is kept.
+# The package's time stamps (of every file in it and of its archive members) are the newest
+# changelog entry's date, as dpkg-buildpackage sets them, so that the same source makes the same
+# package bytes wherever and whenever it is built. CPack takes them from SOURCE_DATE_EPOCH; one
+# already set (by a distribution's builder, say) is kept. (The compressed documents carry no
+# time stamp of their own: gzip -n.)
 if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
   execute_process(
     COMMAND ${CPACK_TAVRO_DPKG_PARSECHANGELOG} --file ${CPACK_TAVRO_CHANGELOG}

@@ -83,6 +83,7 @@ if(TAVRO_PACKAGE STREQUAL "DEB")
   # Without these two CPack still makes the package, silently without its Depends line.
   find_program(TAVRO_DPKG_SHLIBDEPS dpkg-shlibdeps REQUIRED)
   find_program(TAVRO_FILE file REQUIRED)
+  # For cmake/DebianPackage.cmake: the changelog's date, and removing sections.
   find_program(TAVRO_DPKG_PARSECHANGELOG dpkg-parsechangelog REQUIRED)
   find_program(CMAKE_OBJCOPY objcopy REQUIRED)
   tavro_use_debian_build_flags()
