@@ -75,7 +75,7 @@ std::string shown(std::string_view text, std::size_t width = 80, bool ambiguous_
 }
 
 std::string erases(std::size_t count) {
-  return std::string(count, kErase);
+  return {std::string(count, kErase)};
 }
 
 #ifdef TAVRO_UTF8_OUTPUT
