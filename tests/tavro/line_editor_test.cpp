@@ -36,13 +36,7 @@ class ScriptedTerminal final : public KeySource {
     read_ = true;
     return keys_.copy(buffer, size);
   }
-  void echo(std::string_view bytes) override {
-    std::string shown;
-    for (const char c : bytes) {
-      shown += c == '\n' ? "\r\n" : std::string(1, c);  // the terminal's ONLCR
-    }
-    screen.feed(shown);
-  }
+  void echo(std::string_view bytes) override { screen.feed(bytes); }
   std::size_t width() override { return width_; }
 
  private:

@@ -2,9 +2,9 @@
 // would show. Text goes where the cursor is, in the build's encoding and character widths; a
 // filled last column defers the wrap to the next character, a wide character that does not fit
 // wraps whole and leaves the last column empty, and a combining mark joins the character before.
-// It knows BS, CR, LF (as the terminal's output processing delivers a line break: CR LF) and
-// the CSI sequences cursor up, down, forward, back (A, B, C, D) and erase to the end of the
-// row (K). Like xterm, and unlike tmux, a BS at a row's start stays there: no reverse wrap.
+// It knows BS, CR, LF (taken as CR LF, as the terminal's output processing sends a line break)
+// and the CSI sequences the editor sends: cursor up (A) and forward (C), erase to the end of
+// the row (K). Like xterm, and unlike tmux, a BS at a row's start stays there: no reverse wrap.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -69,7 +69,6 @@ class ScreenModel {
     wrap_ = false;
     switch (c) {
       case '\b':
-      case 'D':
         column_ -= std::min(n, column_);
         break;
       case '\r':
@@ -81,9 +80,6 @@ class ScreenModel {
         break;
       case 'A':
         row_ -= std::min(n, row_);
-        break;
-      case 'B':
-        row_ = std::min(row_ + n, rows_.size() - 1);
         break;
       case 'C':
         column_ = std::min(column_ + n, width_ - 1);
