@@ -8,12 +8,21 @@
 // What the program sends to and asks of a terminal, and why:
 //   - ESC [ H ESC [ 2 J (kClearSequence): cursor home, then erase the whole display; clears
 //     the screen where no "cls" exists, and marks the clear in piped output;
-//   - BS, blank, BS: the line editor takes back one column of its echo (two for a wide
-//     character);
+//   - BS, blank, BS: the line editor takes back one column of its echo within a row (two for a
+//     wide character);
+//   - CR, ESC [ n C (cursor forward) and ESC [ K (erase to the end of the row): the editor
+//     takes back a character that filled a row's last column, where a BS moves differently
+//     from terminal to terminal because the wrap is deferred;
+//   - ESC [ A (cursor up), ESC [ n C: after taking back a character that began a new row, the
+//     editor goes back to the end of the row above; a BS at a row's start goes up only on
+//     terminals that wrap back (tmux, not xterm). When the row above was full, the editor
+//     shows its last character again, which leaves the wrap deferred as it was;
+//   - the terminal's width (TIOCGWINSZ; read again after SIGWINCH), to know where the echo
+//     wraps;
 //   - the POSIX terminal's input mode for the run, with ICANON, ECHO and IEXTEN off, VMIN 1
 //     and VTIME 0, signals, output processing and CR translation left on (console_posix.cpp);
 //   - the terminal's erase, kill and end-of-file characters, read from its saved settings.
-// Nothing else: no cursor addressing, colours or other queries.
+// Nothing else: no absolute cursor addressing, colours or other queries.
 #pragma once
 
 #include <cstddef>

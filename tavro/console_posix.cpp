@@ -3,8 +3,9 @@
 // When standard input is a terminal, its settings are saved once at start-up and the terminal
 // is put into the program's own input mode for the whole run:
 //   - ICANON off: the terminal does no line editing; the program's line editor does
-//     (line_editor.hpp, reading through TerminalKeys), so that a key typed ahead during the greeting or a pause can still be
-//     seen and erased at the next prompt, and a key wait needs no switch of modes;
+//     (line_editor.hpp, reading through TerminalKeys), so that a key typed ahead during the
+//     greeting or a pause can still be seen and erased at the next prompt, and a key wait needs no
+//     switch of modes;
 //   - ECHO, ECHOE, ECHOK, ECHONL off: the editor echoes what it stores, and nothing else;
 //   - IEXTEN off: Ctrl+V and Ctrl+O reach the editor, which ignores them, instead of quoting
 //     or discarding;
@@ -18,10 +19,16 @@
 // only while it is in the terminal's foreground process group: a background process that
 // changed the settings would be stopped by SIGTTOU.
 //
+// The terminal's width is read with TIOCGWINSZ when first needed and again after SIGWINCH,
+// whose handler only notes the change. The host counts the columns of what it writes since the
+// last line break or clear, so that the editor knows where the prompt left the cursor.
+//
 // Output sequences: kClearSequence clears the screen (cursor home, erase the whole display).
-// The editor's echo uses BS, blank, BS to take back one column.
+// The editor's echo takes back columns with BS, blank, BS, and across a row's end with CR,
+// cursor up and forward and erase to the end of the row (console.hpp).
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -41,6 +48,12 @@ namespace {
 termios original_mode{};
 termios program_mode{};
 volatile std::sig_atomic_t mode_saved = 0;
+// Set when the terminal's width may have changed: at start-up and by SIGWINCH.
+volatile std::sig_atomic_t resized = 1;
+
+// A UTF-8 terminal in a Western locale shows East Asian ambiguous characters in one column; the
+// program reads no locale to learn otherwise.
+constexpr bool kAmbiguousWide = false;
 
 // Only async-signal-safe calls from here to the handlers' end.
 bool in_foreground() {
@@ -59,6 +72,10 @@ extern "C" void restore_and_die(int signal_number) {
   // default action as soon as the handler returns, and the shell sees the usual status.
   set_mode(original_mode);
   (void)std::raise(signal_number);
+}
+
+extern "C" void note_resize(int /*signal_number*/) {
+  resized = 1;
 }
 
 extern "C" void restore_and_stop(int signal_number) {
@@ -105,6 +122,7 @@ void install_signal_handlers() {
   for (const int signal_number : {SIGTSTP, SIGTTIN, SIGTTOU}) {
     install(signal_number, restore_and_stop, 0);
   }
+  install(SIGWINCH, note_resize, SA_RESTART);
 }
 
 int editing_key(cc_t key) {
@@ -175,8 +193,19 @@ class TerminalKeys final : public KeySource {
     }
   }
 
+  std::size_t width() override {
+    if (resized != 0) {
+      resized = 0;
+      winsize size{};
+      const bool known = ioctl(STDIN_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0;
+      width_ = known ? size.ws_col : kDefaultTerminalWidth;
+    }
+    return width_;
+  }
+
  private:
   int echo_fd_;
+  std::size_t width_ = kDefaultTerminalWidth;
 };
 
 class PosixHost final : public Host {
@@ -193,9 +222,11 @@ class PosixHost final : public Host {
       set_mode(program_mode);
       echo_fd_ = open_echo();
       keys_.emplace(echo_fd_);
-      editor_.emplace(*keys_, EditingKeys{editing_key(original_mode.c_cc[VERASE]),
-                                          editing_key(original_mode.c_cc[VKILL]),
-                                          editing_key(original_mode.c_cc[VEOF])});
+      editor_.emplace(*keys_,
+                      EditingKeys{editing_key(original_mode.c_cc[VERASE]),
+                                  editing_key(original_mode.c_cc[VKILL]),
+                                  editing_key(original_mode.c_cc[VEOF])},
+                      EchoSettings{kAmbiguousWide});
     }
   }
   PosixHost(const PosixHost&) = delete;
@@ -210,6 +241,9 @@ class PosixHost final : public Host {
   }
 
   void write(std::string_view bytes) override {
+    if (editor_ && echo_fd_ == STDOUT_FILENO) {
+      column_ = column_after(bytes, column_, keys_->width(), kAmbiguousWide);
+    }
     while (!bytes.empty()) {
       const ssize_t n = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
       if (n < 0 && errno == EINTR) {
@@ -255,8 +289,10 @@ class PosixHost final : public Host {
   // Hands out the editor's finished lines, in pieces when a line is longer than `size`.
   std::size_t read_edited(char* buffer, std::size_t size) {
     if (finished_pos_ == finished_.size()) {
+      editor_->line_starts_at(column_);
       finished_ = editor_->read_line();
       finished_pos_ = 0;
+      column_ = 0;  // the line's break, or the end of the run
     }
     const std::size_t n = std::min(size, finished_.size() - finished_pos_);
     finished_.copy(buffer, n, finished_pos_);
@@ -269,6 +305,9 @@ class PosixHost final : public Host {
   int echo_fd_ = -1;
   std::string finished_;  // an edited line, not yet read
   std::size_t finished_pos_ = 0;
+  // Where the screens written since the last edited line left the cursor, when they go to the
+  // terminal the editor echoes to; else its lines start at column 0.
+  std::size_t column_ = 0;
 };
 
 }  // namespace

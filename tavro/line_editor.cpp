@@ -1,7 +1,8 @@
 #include "line_editor.hpp"
 
+#include <algorithm>
 #include <array>
-#include <cstdint>
+#include <string>
 
 namespace tavro {
 
@@ -16,108 +17,15 @@ constexpr int kDelete = 0x7F;
 constexpr int kEscape = 0x1B;
 // Erasing one column: back, overwrite with a blank, back again.
 constexpr std::string_view kEraseColumn = "\b \b";
-
-unsigned byte_at(std::string_view text, std::size_t at) {
-  return static_cast<unsigned char>(text[at]);
-}
-
-bool is_utf8_continuation(unsigned c) {
-  return (c & 0xC0U) == 0x80U;
-}
-
-// How many bytes a UTF-8 sequence starting with `lead` has; 0 when it starts none.
-std::size_t utf8_length(unsigned lead) {
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    return 2;
-  }
-  if (lead >= 0xE0 && lead <= 0xEF) {
-    return 3;
-  }
-  if (lead >= 0xF0 && lead <= 0xF4) {
-    return 4;
-  }
-  return 0;
-}
-
-bool is_cp932_lead(unsigned c) {
-  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
-bool is_cp932_trail(unsigned c) {
-  return c >= 0x40 && c <= 0xFC && c != 0x7F;
-}
-
-// One character at the end of a line: where it starts and how many columns it takes.
-struct LastCharacter {
-  std::size_t start;
-  std::size_t columns;
-};
-
-#ifdef TAVRO_UTF8_OUTPUT
-
-// Characters that take two columns on a terminal (East Asian wide and full-width).
-bool is_wide(std::uint32_t code_point) {
-  struct Range {
-    std::uint32_t first;
-    std::uint32_t last;
-  };
-  static constexpr std::array<Range, 19> kWide{{
-      {0x1100, 0x115F},   {0x231A, 0x231B},   {0x2329, 0x232A},   {0x2E80, 0x303E},
-      {0x3041, 0x33FF},   {0x3400, 0x4DBF},   {0x4E00, 0x9FFF},   {0xA000, 0xA4CF},
-      {0xA960, 0xA97F},   {0xAC00, 0xD7A3},   {0xF900, 0xFAFF},   {0xFE10, 0xFE19},
-      {0xFE30, 0xFE6F},   {0xFF00, 0xFF60},   {0xFFE0, 0xFFE6},   {0x1F300, 0x1F64F},
-      {0x1F900, 0x1F9FF}, {0x20000, 0x2FFFD}, {0x30000, 0x3FFFD},
-  }};
-  for (const Range& range : kWide) {
-    if (code_point >= range.first && code_point <= range.last) {
-      return true;
-    }
-  }
-  return false;
-}
-
-// A whole UTF-8 sequence when the line ends with one, else the last byte alone.
-LastCharacter last_character(std::string_view line) {
-  const std::size_t end = line.size();
-  for (std::size_t back = 1; back <= 4 && back <= end; ++back) {
-    const unsigned c = byte_at(line, end - back);
-    if (is_utf8_continuation(c)) {
-      continue;
-    }
-    if (back == 1 || utf8_length(c) != back) {
-      break;
-    }
-    std::uint32_t code_point = c & (0x7FU >> back);
-    for (std::size_t i = end - back + 1; i < end; ++i) {
-      code_point = (code_point << 6U) | (byte_at(line, i) & 0x3FU);
-    }
-    return {end - back, is_wide(code_point) ? 2U : 1U};
-  }
-  return {end - 1, 1};
-}
-
-#else
-
-// Code page 932 is read from the start: a trail byte can look like a lead or a one-byte
-// character, so only the bytes before it tell.
-LastCharacter last_character(std::string_view line) {
-  std::size_t start = 0;
-  std::size_t at = 0;
-  while (at < line.size()) {
-    start = at;
-    const bool pair = is_cp932_lead(byte_at(line, at)) && at + 1 < line.size() &&
-                      is_cp932_trail(byte_at(line, at + 1));
-    at += pair ? 2 : 1;
-  }
-  return {start, at - start};  // a two-byte character takes two columns
-}
-
-#endif
+constexpr std::string_view kCursorUp = "\x1b[A";
+constexpr std::string_view kEraseToEndOfRow = "\x1b[K";
 
 }  // namespace
 
 std::string LineEditor::read_line() {
   std::string line;
+  placed_.clear();
+  placed_bytes_ = 0;
   for (;;) {
     const int c = next_byte(-1);
     if (c == kEnd) {
@@ -131,6 +39,7 @@ std::string LineEditor::read_line() {
       line.push_back('\n');
       echo("\n");
       flush_echo();
+      line_starts_at(0);
       return line;
     }
     if (c == keys_.erase || c == kBackspace || c == kDelete) {
@@ -233,13 +142,95 @@ void LineEditor::take_rest_of_character(int first) {
   }
 }
 
+void LineEditor::line_starts_at(std::size_t column) {
+  start_column_ = column;
+  placed_.clear();
+  placed_bytes_ = 0;
+}
+
 void LineEditor::erase_characters(std::string& line, std::size_t count) {
-  for (; count > 0 && !line.empty(); --count) {
-    const LastCharacter last = last_character(line);
-    line.resize(last.start);
-    for (std::size_t i = 0; i < last.columns; ++i) {
+  place_line(line);
+  for (; count > 0 && !placed_.empty(); --count) {
+    const Placed erased = placed_.back();
+    placed_.pop_back();
+    take_back(erased, line);
+    line.resize(erased.start);
+  }
+  placed_bytes_ = line.size();
+}
+
+// Places the characters typed since the last erase as the terminal did when they were echoed:
+// each where the one before it ended, or whole at the start of the next row. After a resize,
+// the whole line anew, as a terminal that rewraps its rows shows it.
+void LineEditor::place_line(std::string_view line) {
+  std::size_t width = source_.width();
+  if (width == 0) {
+    width = kDefaultTerminalWidth;
+  }
+  if (width != width_ || line.size() < placed_bytes_) {
+    width_ = width;
+    placed_.clear();
+    placed_bytes_ = 0;
+  }
+  while (placed_bytes_ < line.size()) {
+    const Character next = first_character(line.substr(placed_bytes_), settings_.ambiguous_wide);
+    if (next.columns > 0 || placed_.empty()) {
+      const Position end = line_end();
+      const Placement at = place(end.column, next.columns, width_);
+      placed_.push_back({placed_bytes_, end.row + (at.next_row ? 1 : 0), at.column, next.columns});
+    }
+    placed_bytes_ += next.length;
+  }
+}
+
+LineEditor::Position LineEditor::line_end() const {
+  if (placed_.empty()) {
+    return {0, std::min(start_column_, width_)};
+  }
+  const Placed& last = placed_.back();
+  return {last.row, last.column + last.columns};
+}
+
+// Blanks the columns of the line's last character, which `erased` was, and puts the cursor
+// where it stood before that character was echoed. A BS never goes back across a row's start,
+// which takes the cursor up a row on some terminals (tmux) and not on others (xterm), nor
+// from a filled last column, where the deferred wrap makes terminals differ too.
+void LineEditor::take_back(const Placed& erased, std::string_view line) {
+  if (erased.columns == 0) {
+    return;  // a mark typed first showed on the prompt: nothing of the line's own to blank
+  }
+  if (erased.column + erased.columns < width_) {
+    for (std::size_t i = 0; i < erased.columns; ++i) {
       echo(kEraseColumn);
     }
+  } else {
+    echo("\r");
+    move_right(erased.column);
+    echo(kEraseToEndOfRow);
+  }
+  const Position before = line_end();
+  if (before.row == erased.row) {
+    return;
+  }
+  // The character began a new row; the cursor is at that row's start.
+  if (before.column < width_) {
+    echo(kCursorUp);  // a wide character that did not fit left the columns from here empty
+    move_right(before.column);
+  } else if (!placed_.empty() && placed_.back().columns > 0) {
+    // The character before filled its row. Shown once more, it leaves the cursor at that row's
+    // last column with the wrap deferred, exactly as it was.
+    const Placed& previous = placed_.back();
+    echo(kCursorUp);
+    move_right(previous.column);
+    echo(line.substr(previous.start, erased.start - previous.start));
+  }
+  // Else the prompt filled its row: the cursor stays at the next row's start, where the next
+  // character goes all the same.
+}
+
+void LineEditor::move_right(std::size_t columns) {
+  if (columns > 0) {
+    echo("\x1b[" + std::to_string(columns) + "C");
   }
 }
 

@@ -10,6 +10,9 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "char_width.hpp"
 
 namespace tavro {
 
@@ -33,6 +36,8 @@ class KeySource {
   virtual std::size_t read(char* buffer, std::size_t size) = 0;
   // Shows echoed bytes on the terminal; bytes that cannot be shown are lost.
   virtual void echo(std::string_view bytes) = 0;
+  // The terminal's width in columns, asked before each erase; 0 when it is not known.
+  virtual std::size_t width() { return kDefaultTerminalWidth; }
 
   static constexpr std::size_t kEnded = static_cast<std::size_t>(-1);
 };
@@ -45,12 +50,20 @@ struct EditingKeys {
   int end_of_file = -1;
 };
 
+// How the terminal shows what the editor echoes.
+struct EchoSettings {
+  // East Asian ambiguous characters take two columns (a Japanese console) instead of one (a
+  // UTF-8 terminal in a Western locale).
+  bool ambiguous_wide = false;
+};
+
 class LineEditor {
  public:
   // Bytes typed so far beyond this many in one line are neither stored nor echoed.
   static constexpr std::size_t kMaxLine = std::size_t{64} * 1024;
 
-  LineEditor(KeySource& source, EditingKeys keys) : source_(source), keys_(keys) {}
+  LineEditor(KeySource& source, EditingKeys keys, EchoSettings settings = {})
+      : source_(source), keys_(keys), settings_(settings) {}
 
   // One edited line with its line break. At the end of the input: what was typed of a line
   // without a line break, or nothing when the line was empty.
@@ -59,6 +72,11 @@ class LineEditor {
   int read_key();
   // Whether bytes have been taken from the terminal and not yet used.
   [[nodiscard]] bool has_pending() const { return pos_ < pending_.size(); }
+  // The line being typed, or the next one, begins at `column` of the cursor's row: where the
+  // host's prompt left the cursor, or 0 once the line is shown again on a row of its own. From
+  // 0 to the terminal's width, the width itself when the prompt filled its row. After a line
+  // the editor counts from 0, where its line break left the cursor.
+  void line_starts_at(std::size_t column);
 
  private:
   // The next typed byte, waiting at most `timeout_ms` (-1: without limit); kNone when none
@@ -72,17 +90,43 @@ class LineEditor {
   void take_line_feed_after_cr();
   void swallow_escape_sequence();
   void take_rest_of_character(int first);
+  // Takes back the last `count` characters of `line`, each with the combining marks after it,
+  // from the line and from the screen.
   void erase_characters(std::string& line, std::size_t count);
+
+  // Where a character of the line shows, as the terminal placed its echo. A combining mark
+  // belongs to the character before it.
+  struct Placed {
+    std::size_t start;    // its first byte in the line
+    std::size_t row;      // rows below the line's first
+    std::size_t column;   // its first column
+    std::size_t columns;  // with its marks
+  };
+  struct Position {
+    std::size_t row;
+    std::size_t column;  // the row's width when it is full, the wrap deferred
+  };
+  void place_line(std::string_view line);
+  [[nodiscard]] Position line_end() const;
+  void take_back(const Placed& erased, std::string_view line);
+  void move_right(std::size_t columns);
 
   static constexpr int kNone = -2;
   static constexpr int kEnd = -1;
 
   KeySource& source_;
   EditingKeys keys_;
+  EchoSettings settings_;
   std::string pending_;  // taken from the terminal, not yet used
   std::size_t pos_ = 0;
   std::string echo_;  // echoed, not yet written
   bool at_end_ = false;
+  // The line's characters as they show, up to byte placed_bytes_ of the line; brought up to
+  // date before an erase, for the terminal width of width_ columns.
+  std::vector<Placed> placed_;
+  std::size_t placed_bytes_ = 0;
+  std::size_t start_column_ = 0;
+  std::size_t width_ = kDefaultTerminalWidth;
 };
 
 }  // namespace tavro

@@ -194,6 +194,23 @@ TEST(TavroTerminalEditing, ErasesWholeCharactersAndKillsTheLine) {
       << "the menu was not redrawn, and nothing else was echoed";
 }
 
+TEST(TavroTerminalEditing, EraseTakesACombiningMarkWithItsCharacter) {
+#ifndef TAVRO_UTF8_OUTPUT
+  GTEST_SKIP() << "combining marks come with UTF-8";
+#else
+  const termios before = line_mode();
+  Child child = at_menu(before);
+  // e and a combining acute accent show in one column, and one erase takes both: the answer
+  // is 3 alone, and the program ends instead of drawing the menu again for "e3".
+  EXPECT_TRUE(shows(child, "e\u0301", "e\u0301"));
+  child.send(
+      "\x7f"
+      "3\r");
+  expect_ends_with_status_0(child, before);
+  EXPECT_EQ(child.take_new_output(), "e\u0301\b \b3\r\n");
+#endif
+}
+
 TEST(TavroTerminalEditing, KeysOtherThanCharactersLeaveNothingInTheLine) {
   const termios before = line_mode();
   Child child = at_menu(before);
