@@ -1,0 +1,107 @@
+// tavro-2dgame in the page, in headless Chromium: its title laid out as on a Japanese console,
+// the page's own line mode (echo, erasing whole characters by their width, Ctrl+U, keys that do
+// nothing), the settings, a game in debug mode with its pause of about 1.5 s, and entry 3 with
+// the page's end notice. Screens are compared whole with the native tests' expected screens.
+import assert from 'node:assert/strict';
+import { after, before, describe, test } from 'node:test';
+
+import {
+  GamePage, Minefield, consoleLayout, documentRow, expectedScreens, launchBrowser, rendered,
+  serveSite, terminalLayout,
+} from './support.mjs';
+
+const START_MS = 20000;
+const ANSWER_MS = 5000;
+
+describe('tavro-2dgame in the page', () => {
+  let server;
+  let browser;
+  let screens;
+  before(async () => {
+    screens = expectedScreens();
+    server = await serveSite();
+    browser = await launchBrowser();
+  });
+  after(async () => {
+    await browser?.close();
+    server?.close();
+  });
+
+  test('title, line mode, settings, a game and its pause, entry 3',
+    { timeout: 120000 }, async (t) => {
+    const game = await GamePage.open(browser, server.url, 'tavro-2dgame.html');
+    const menu = (unlocked = false, typed = '') =>
+      rendered(screens[unlocked ? 'b.menu.unlocked' : 'b.menu'], typed);
+    await game.waitForScreen(menu(), START_MS);
+
+    // Full-width blanks and "★☆★" two columns each, as on a Japanese console.
+    const title = '　　　　　　　★☆★　地雷ゲーム　mine game★☆★';
+    const y = menu().indexOf(title);
+    assert.deepEqual(await terminalLayout(game, y), consoleLayout(title, 0));
+    assert.equal(await documentRow(game, y), title);
+
+    // The page's line mode: echo; Backspace takes a whole character and its columns (two for
+    // a wide one); Ctrl+W the last word; arrows, function keys and other control keys do
+    // nothing; Ctrl+U clears the line.
+    await game.type('3地雷 mine  ');
+    await game.waitForScreen(menu(false, '3地雷 mine'), ANSWER_MS);
+    await game.press('Control+w'); // the blanks and "mine"; the blank before it stays
+    await game.waitForScreen(menu(false, '3地雷'), ANSWER_MS);
+    await game.press('Backspace');
+    await game.press('Backspace');
+    await game.waitForScreen(menu(false, '3地'), ANSWER_MS);
+    for (const key of ['ArrowLeft', 'ArrowUp', 'Home', 'F2', 'Control+a', 'Tab']) {
+      await game.press(key);
+    }
+    await game.type('★');
+    await game.waitForScreen(menu(false, '3地★'), ANSWER_MS);
+    assert.deepEqual(await terminalLayout(game, 24), [[0, '3'], [1, '地'], [3, '★']]);
+    await game.press('Control+u');
+    await game.waitForScreen(menu(), ANSWER_MS);
+
+    // Settings: debug mode on, and back; the answers are typed on the line below each prompt.
+    await game.answer('2');
+    await game.waitForScreen(rendered(screens['b.settings']), ANSWER_MS);
+    await game.answer('4');
+    await game.waitForScreen(rendered(screens['b.debug']), ANSWER_MS);
+    await game.answer('1');
+    await game.waitForScreen(rendered(screens['b.settings.debug']), ANSWER_MS);
+    await game.answer('6');
+    await game.waitForScreen(menu(), ANSWER_MS);
+
+    // A game, walked off the map over free cells (onto a mine when none leads off).
+    await game.answer('1');
+    let field = null;
+    await game.waitFor((seen) => (field = Minefield.read(seen.slice(-17), 15, 29)) !== null,
+      ANSWER_MS, 'a map in debug mode');
+    let drawing = '';
+    for (const key of field.walkOff()) {
+      const rows = field.step(key);
+      const outcome = ['gameover!!\n', screens['b.movePrompt'], 'clear!!\n'][field.result + 1];
+      drawing = screens['b.clear'] + rows.join('\n') + '\n' + outcome;
+      await game.answer(key);
+      if (field.result !== 0) {
+        break;
+      }
+      await game.waitForScreen(rendered(drawing), ANSWER_MS);
+    }
+    assert.notEqual(field.result, 0, 'the walk ended the game');
+    // The final map and its message stay for the pause, then the title comes back by itself.
+    await game.waitForScreen(rendered(drawing), ANSWER_MS);
+    const shown = performance.now();
+    await game.waitForScreen(menu(field.result === 1), 10000);
+    const paused = (performance.now() - shown) / 1000;
+    assert.ok(paused >= 1.3 && paused <= 2.5, `the pause took ${paused.toFixed(2)} s`);
+    t.diagnostic(`the pause after the game: ${paused.toFixed(2)} s`);
+
+    await game.type('3');
+    await game.waitForScreen(menu(field.result === 1, '3'), ANSWER_MS);
+    await game.press('Enter');
+    await game.page.waitForFunction(() => window.tavroPage.status !== null, null,
+      { timeout: ANSWER_MS });
+    assert.deepEqual(await game.endNotice(),
+      { text: 'tavro-2dgame ended with status 0.', restart: true });
+    assert.deepEqual(game.errors, []);
+    await game.close();
+  });
+});
