@@ -202,6 +202,7 @@ export function startPage(game) {
       }
     };
     worker.onerror = (event) => {
+      console.error(`${game} stopped:`, event.message);
       status.textContent = `${game} stopped: ${event.message}`;
       restart.hidden = false;
     };
