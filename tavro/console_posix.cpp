@@ -3,8 +3,9 @@
 // When standard input is a terminal, its settings are saved once at start-up and the terminal
 // is put into the program's own input mode for the whole run:
 //   - ICANON off: the terminal does no line editing; the program's line editor does
-//     (line_editor.hpp, reading through TerminalKeys), so that a key typed ahead during the greeting or a pause can still be
-//     seen and erased at the next prompt, and a key wait needs no switch of modes;
+//     (line_editor.hpp, reading through TerminalKeys), so that a key typed ahead during the
+//     greeting or a pause can still be seen and erased at the next prompt, and a key wait needs no
+//     switch of modes;
 //   - ECHO, ECHOE, ECHOK, ECHONL off: the editor echoes what it stores, and nothing else;
 //   - IEXTEN off: Ctrl+V and Ctrl+O reach the editor, which ignores them, instead of quoting
 //     or discarding;
@@ -226,7 +227,7 @@ class PosixHost final : public Host {
 
   std::size_t read(char* buffer, std::size_t size) override {
     if (editor_) {
-      return read_edited(buffer, size);
+      return editor_->read(buffer, size);
     }
     for (;;) {
       const ssize_t n = ::read(STDIN_FILENO, buffer, size);
@@ -242,7 +243,7 @@ class PosixHost final : public Host {
   int read_key() override { return editor_ ? editor_->read_key() : -1; }
 
   bool wait_for_input(int timeout_ms) override {
-    if (editor_ && (editor_->has_pending() || finished_pos_ < finished_.size())) {
+    if (editor_ && editor_->has_pending()) {
       return true;
     }
     pollfd input{STDIN_FILENO, POLLIN, 0};
@@ -252,23 +253,9 @@ class PosixHost final : public Host {
   }
 
  private:
-  // Hands out the editor's finished lines, in pieces when a line is longer than `size`.
-  std::size_t read_edited(char* buffer, std::size_t size) {
-    if (finished_pos_ == finished_.size()) {
-      finished_ = editor_->read_line();
-      finished_pos_ = 0;
-    }
-    const std::size_t n = std::min(size, finished_.size() - finished_pos_);
-    finished_.copy(buffer, n, finished_pos_);
-    finished_pos_ += n;
-    return n;
-  }
-
   std::optional<TerminalKeys> keys_;  // only when standard input is a terminal
   std::optional<LineEditor> editor_;
   int echo_fd_ = -1;
-  std::string finished_;  // an edited line, not yet read
-  std::size_t finished_pos_ = 0;
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "line_editor.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -154,6 +155,17 @@ std::string LineEditor::read_line() {
     }
     // Other control bytes, and bytes beyond the longest line, change nothing.
   }
+}
+
+std::size_t LineEditor::read(char* buffer, std::size_t size) {
+  if (finished_pos_ == finished_.size()) {
+    finished_ = read_line();
+    finished_pos_ = 0;
+  }
+  const std::size_t n = std::min(size, finished_.size() - finished_pos_);
+  finished_.copy(buffer, n, finished_pos_);
+  finished_pos_ += n;
+  return n;
 }
 
 int LineEditor::read_key() {

@@ -55,10 +55,16 @@ class LineEditor {
   // One edited line with its line break. At the end of the input: what was typed of a line
   // without a line break, or nothing when the line was empty.
   std::string read_line();
+  // The edited lines as a read of standard input brings them: at most `size` bytes of the line
+  // being handed out, editing the next one once it is all taken; 0 at the end of the input.
+  std::size_t read(char* buffer, std::size_t size);
   // One whole key press, not echoed: its first byte, or -1 at the end of the input.
   int read_key();
-  // Whether bytes have been taken from the terminal and not yet used.
-  [[nodiscard]] bool has_pending() const { return pos_ < pending_.size(); }
+  // Whether bytes have been taken from the terminal, or a finished line given out only in
+  // part, and not yet used.
+  [[nodiscard]] bool has_pending() const {
+    return pos_ < pending_.size() || finished_pos_ < finished_.size();
+  }
 
  private:
   // The next typed byte, waiting at most `timeout_ms` (-1: without limit); kNone when none
@@ -81,7 +87,9 @@ class LineEditor {
   EditingKeys keys_;
   std::string pending_;  // taken from the terminal, not yet used
   std::size_t pos_ = 0;
-  std::string echo_;  // echoed, not yet written
+  std::string echo_;      // echoed, not yet written
+  std::string finished_;  // an edited line, not yet all read
+  std::size_t finished_pos_ = 0;
   bool at_end_ = false;
 };
 
