@@ -3,6 +3,7 @@
 // and the expected screens of the native tests laid out as a terminal shows them.
 import assert from 'node:assert/strict';
 import { execFileSync, spawn } from 'node:child_process';
+import { after, before } from 'node:test';
 import { mkdtempSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
@@ -14,6 +15,8 @@ const root = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 const { chromium } = require(join(root, 'web/node_modules/playwright-core'));
 
 export const ROWS = 25;
+export const START_MS = 20000; // loading and compiling a game, on a slow machine
+export const ANSWER_MS = 5000;
 export const site = process.env.TAVRO_WEB_SITE ?? join(root, 'build/web/site');
 
 export const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
@@ -66,6 +69,23 @@ export async function serveSite() {
 export async function launchBrowser() {
   const args = process.getuid?.() === 0 ? ['--no-sandbox'] : [];
   return chromium.launch({ executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium', args });
+}
+
+// For the tests of a file: the expected screens, the site served and a browser, from before
+// the first test to after the last; `open(file)` opens a game's page.
+export function browserSession() {
+  const session = { screens: null, server: null, browser: null };
+  before(async () => {
+    session.screens = expectedScreens();
+    session.server = await serveSite();
+    session.browser = await launchBrowser();
+  });
+  after(async () => {
+    await session.browser?.close();
+    session.server?.close();
+  });
+  session.open = (file) => GamePage.open(session.browser, session.server.url, file);
+  return session;
 }
 
 // One game's page in a fresh browser context, with every error that the page or its worker
@@ -148,6 +168,17 @@ export class GamePage {
     }
   }
 
+  // The page's clock (ms) when row `y` of the screen first reads `text`, watched in the page
+  // itself every 5 ms, so that a busy test process does not delay the reading.
+  async shownAt(y, text, timeoutMs) {
+    const handle = await this.page.waitForFunction(([row, wanted]) => {
+      const buffer = window.term.buffer.active;
+      const line = buffer.getLine(buffer.baseY + row).translateToString(true);
+      return line.replace(/ +$/, '') === wanted && performance.now();
+    }, [y, text], { polling: 5, timeout: timeoutMs });
+    return handle.jsonValue();
+  }
+
   waitForScreen(expected, timeoutMs = 5000) {
     return this.waitFor((seen) => seen.every((row, y) => row === expected[y]), timeoutMs,
       'the screen', expected);
@@ -167,8 +198,15 @@ export class GamePage {
     await this.press('Enter');
   }
 
-  // The end notice below the terminal, and whether the button that starts the game again shows.
-  endNotice() {
+  // Waits for the program's end; then the end notice below the terminal, and whether the
+  // button that starts the game again shows.
+  async endNotice() {
+    await this.page.waitForFunction(() => window.tavroPage.status !== null, null,
+      { timeout: ANSWER_MS });
+    return this.currentNotice();
+  }
+
+  currentNotice() {
     return this.page.evaluate(() => ({
       text: document.getElementById('status').textContent,
       restart: !document.getElementById('restart').hidden,

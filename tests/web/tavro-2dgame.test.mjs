@@ -3,33 +3,20 @@
 // nothing), the settings, a game in debug mode with its pause of about 1.5 s, and entry 3 with
 // the page's end notice. Screens are compared whole with the native tests' expected screens.
 import assert from 'node:assert/strict';
-import { after, before, describe, test } from 'node:test';
+import { describe, test } from 'node:test';
 
 import {
-  GamePage, Minefield, consoleLayout, documentRow, expectedScreens, launchBrowser, rendered,
-  serveSite, terminalLayout,
+  ANSWER_MS, Minefield, START_MS, browserSession, consoleLayout, documentRow, rendered,
+  terminalLayout,
 } from './support.mjs';
 
-const START_MS = 20000;
-const ANSWER_MS = 5000;
-
 describe('tavro-2dgame in the page', () => {
-  let server;
-  let browser;
-  let screens;
-  before(async () => {
-    screens = expectedScreens();
-    server = await serveSite();
-    browser = await launchBrowser();
-  });
-  after(async () => {
-    await browser?.close();
-    server?.close();
-  });
+  const session = browserSession();
 
   test('title, line mode, settings, a game and its pause, entry 3',
     { timeout: 120000 }, async (t) => {
-    const game = await GamePage.open(browser, server.url, 'tavro-2dgame.html');
+    const { screens } = session;
+    const game = await session.open('tavro-2dgame.html');
     const menu = (unlocked = false, typed = '') =>
       rendered(screens[unlocked ? 'b.menu.unlocked' : 'b.menu'], typed);
     await game.waitForScreen(menu(), START_MS);
@@ -87,18 +74,19 @@ describe('tavro-2dgame in the page', () => {
     }
     assert.notEqual(field.result, 0, 'the walk ended the game');
     // The final map and its message stay for the pause, then the title comes back by itself.
-    await game.waitForScreen(rendered(drawing), ANSWER_MS);
-    const shown = performance.now();
-    await game.waitForScreen(menu(field.result === 1), 10000);
-    const paused = (performance.now() - shown) / 1000;
+    const final = rendered(drawing);
+    const shown = await game.shownAt(23, final[23], ANSWER_MS);
+    await game.waitForScreen(final);
+    const titleAgain = menu(field.result === 1);
+    const gone = await game.shownAt(23, titleAgain[23], 10000);
+    await game.waitForScreen(titleAgain);
+    const paused = (gone - shown) / 1000;
     assert.ok(paused >= 1.3 && paused <= 2.5, `the pause took ${paused.toFixed(2)} s`);
     t.diagnostic(`the pause after the game: ${paused.toFixed(2)} s`);
 
     await game.type('3');
     await game.waitForScreen(menu(field.result === 1, '3'), ANSWER_MS);
     await game.press('Enter');
-    await game.page.waitForFunction(() => window.tavroPage.status !== null, null,
-      { timeout: ANSWER_MS });
     assert.deepEqual(await game.endNotice(),
       { text: 'tavro-2dgame ended with status 0.', restart: true });
     assert.deepEqual(game.errors, []);

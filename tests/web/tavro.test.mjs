@@ -3,36 +3,23 @@
 // mode to its end with the count and the key wait, the settings, the bonus, and entry 3 with
 // the page's end notice. Screens are compared whole with the native tests' expected screens.
 import assert from 'node:assert/strict';
-import { after, before, describe, test } from 'node:test';
+import { describe, test } from 'node:test';
 
 import {
-  GamePage, Minefield, consoleLayout, documentRow, expectedScreens, launchBrowser, rendered,
-  serveSite, sleep, terminalLayout,
+  ANSWER_MS, Minefield, START_MS, browserSession, consoleLayout, documentRow, rendered, sleep,
+  terminalLayout,
 } from './support.mjs';
 
-const START_MS = 20000; // loading and compiling the game, on a slow machine
-const ANSWER_MS = 5000;
-
 describe('tavro in the page', () => {
-  let server;
-  let browser;
-  let screens;
-  before(async () => {
-    screens = expectedScreens();
-    server = await serveSite();
-    browser = await launchBrowser();
-  });
-  after(async () => {
-    await browser?.close();
-    server?.close();
-  });
+  const session = browserSession();
+  const screen = (name) => session.screens[name];
 
   const title = (unlocked = false, typed = '') =>
-    rendered(screens[unlocked ? 'a.title.unlocked' : 'a.title'], typed);
+    rendered(screen(unlocked ? 'a.title.unlocked' : 'a.title'), typed);
 
   async function open() {
-    const game = await GamePage.open(browser, server.url, 'tavro.html');
-    await game.waitForScreen(rendered(screens['a.greeting']), START_MS);
+    const game = await session.open('tavro.html');
+    await game.waitForScreen(rendered(screen('a.greeting')), START_MS);
     return game;
   }
 
@@ -42,8 +29,6 @@ describe('tavro in the page', () => {
     await game.type('3');
     await game.waitForScreen(title(unlocked, '3'), ANSWER_MS);
     await game.press('Enter');
-    await game.page.waitForFunction(() => window.tavroPage.status !== null, null,
-      { timeout: ANSWER_MS });
     assert.deepEqual(await game.endNotice(), { text: 'tavro ended with status 0.', restart: true });
     await game.page.click('#terminal');
     await game.type('1');
@@ -54,13 +39,16 @@ describe('tavro in the page', () => {
 
   test('the greeting stays about five seconds without a key, and entry 3 ends the game',
     { timeout: 120000 }, async (t) => {
-    const game = await open();
-    const shown = performance.now();
+    const game = await session.open('tavro.html');
+    const greeting = rendered(screen('a.greeting'));
+    const shown = await game.shownAt(9, greeting[9], START_MS);
+    await game.waitForScreen(greeting);
     assert.equal(await game.page.evaluate(() => document.activeElement?.className),
       'xterm-helper-textarea', 'the terminal has the keyboard when the page opens');
-    await game.waitForScreen(title(), 10000);
+    const gone = await game.shownAt(17, title()[17], 10000);
+    await game.waitForScreen(title());
     // The clock counts whole seconds, so the wait is 4 to 5 s, seen up to a poll late.
-    const waited = (performance.now() - shown) / 1000;
+    const waited = (gone - shown) / 1000;
     assert.ok(waited >= 3.9 && waited <= 6, `the greeting stayed ${waited.toFixed(2)} s`);
     t.diagnostic(`the greeting stayed ${waited.toFixed(2)} s`);
 
@@ -79,8 +67,8 @@ describe('tavro in the page', () => {
 
     // Starting again: a fresh run, from the greeting.
     await game.page.click('#restart');
-    await game.waitForScreen(rendered(screens['a.greeting']), START_MS);
-    assert.deepEqual(await game.endNotice(), { text: '', restart: false });
+    await game.waitForScreen(rendered(screen('a.greeting')), START_MS);
+    assert.deepEqual(await game.currentNotice(), { text: '', restart: false });
     assert.deepEqual(game.errors, []);
     await game.close();
   });
@@ -125,11 +113,11 @@ describe('tavro in the page', () => {
     await game.type('2');
     await game.waitForScreen(title(false, '2'), 3000);
     await game.press('Enter');
-    await game.waitForScreen(rendered(screens['a.settings']), ANSWER_MS);
+    await game.waitForScreen(rendered(screen('a.settings')), ANSWER_MS);
     await game.answer('3');
-    await game.waitForScreen(rendered(screens['a.debug']), ANSWER_MS);
+    await game.waitForScreen(rendered(screen('a.debug')), ANSWER_MS);
     await game.answer('1');
-    await game.waitForScreen(rendered(screens['a.settings.debug']), ANSWER_MS);
+    await game.waitForScreen(rendered(screen('a.settings.debug')), ANSWER_MS);
     await game.answer('5');
     await game.waitForScreen(title(), ANSWER_MS);
 
@@ -143,8 +131,8 @@ describe('tavro in the page', () => {
       let drawing = '';
       for (const key of field.walkOff()) {
         const rows = field.step(key);
-        const outcome = ['gameover!!\n', screens['a.movePrompt'], 'clear!!\n'][field.result + 1];
-        drawing = screens['a.clear'] + rows.join('\n') + '\n' + outcome;
+        const outcome = ['gameover!!\n', screen('a.movePrompt'), 'clear!!\n'][field.result + 1];
+        drawing = screen('a.clear') + rows.join('\n') + '\n' + outcome;
         await game.answer(key);
         await game.waitForScreen(rendered(drawing), ANSWER_MS);
         if (field.result !== 0) {
@@ -164,12 +152,12 @@ describe('tavro in the page', () => {
     // The bonus: the telephone (on a cleared screen) taken by someone else, one key, and the
     // title again.
     await game.answer('4');
-    await game.waitForScreen(rendered(screens['a.bonus']), ANSWER_MS);
+    await game.waitForScreen(rendered(screen('a.bonus')), ANSWER_MS);
     await game.answer('1');
-    const taken = screens['a.clear'] + screens['a.bonus.take'];
+    const taken = screen('a.clear') + screen('a.bonus.take');
     await game.waitForScreen(rendered(taken), ANSWER_MS);
     await game.answer('2');
-    await game.waitForScreen(rendered(taken + '2\n' + screens['a.bonus.taken']), ANSWER_MS);
+    await game.waitForScreen(rendered(taken + '2\n' + screen('a.bonus.taken')), ANSWER_MS);
     await game.type('z');
     await game.waitForScreen(title(true), ANSWER_MS);
     await chooseEnd(game, true);
