@@ -156,22 +156,23 @@ export function startPage(game) {
     }
   });
 
-  function showEnd(statusNumber) {
+  // The program has ended (`statusNumber`) or stopped (null): the terminal takes no more keys,
+  // the notice below it says why, and its button starts the game again.
+  function showEnd(statusNumber, notice) {
     ended = true;
+    worker?.terminate();
+    worker = null;
     term.options.disableStdin = true;
-    term.options.cursorStyle = 'underline';
     term.options.cursorInactiveStyle = 'none';
     term.blur();
-    status.textContent = `${game} ended with status ${statusNumber}.`;
+    status.textContent = notice;
     restart.hidden = false;
     restart.focus();
     page.status = statusNumber;
   }
 
   function start() {
-    if (worker) {
-      worker.terminate();
-    }
+    worker?.terminate();
     ended = false;
     lineMode = true;
     lines.take();
@@ -179,6 +180,7 @@ export function startPage(game) {
     status.textContent = '';
     restart.hidden = true;
     term.options.disableStdin = false;
+    term.options.cursorInactiveStyle = 'outline';
     term.reset();
     worker = new Worker(`worker.js?game=${encodeURIComponent(game)}`);
     worker.onmessage = ({ data: message }) => {
@@ -193,9 +195,7 @@ export function startPage(game) {
           }
           break;
         case 'exit':
-          worker.terminate();
-          worker = null;
-          showEnd(message.status);
+          showEnd(message.status, `${game} ended with status ${message.status}.`);
           break;
         default:
           console.warn('unknown message from the game', message);
@@ -203,8 +203,7 @@ export function startPage(game) {
     };
     worker.onerror = (event) => {
       console.error(`${game} stopped:`, event.message);
-      status.textContent = `${game} stopped: ${event.message}`;
-      restart.hidden = false;
+      showEnd(null, `${game} stopped: ${event.message}`);
     };
     term.focus();
   }
@@ -218,7 +217,8 @@ export function startPage(game) {
     }
   });
 
-  const page = { term, game, status: null, lineMode: () => lineMode };
+  // For the browser tests: the terminal, and the exit status once the program has ended.
+  const page = { term, game, status: null };
   window.term = term;
   window.tavroPage = page;
   start();
