@@ -115,6 +115,10 @@ function skipEscapeSequence(data, at) {
 
 // Runs `game` ('tavro' or 'tavro-2dgame') in the page's terminal element.
 export function startPage(game) {
+  // The game starts loading first: its module is fetched and compiled while the terminal is
+  // made; what it prints waits in the message queue until this function has returned.
+  const workerUrl = `worker.js?game=${encodeURIComponent(game)}`;
+  const firstWorker = new Worker(workerUrl);
   const element = document.getElementById('terminal');
   const status = document.getElementById('status');
   const restart = document.getElementById('restart');
@@ -171,7 +175,7 @@ export function startPage(game) {
     page.status = statusNumber;
   }
 
-  function start() {
+  function start(startedWorker = null) {
     worker?.terminate();
     ended = false;
     lineMode = true;
@@ -182,7 +186,7 @@ export function startPage(game) {
     term.options.disableStdin = false;
     term.options.cursorInactiveStyle = 'outline';
     term.reset();
-    worker = new Worker(`worker.js?game=${encodeURIComponent(game)}`);
+    worker = startedWorker ?? new Worker(workerUrl);
     worker.onmessage = ({ data: message }) => {
       switch (message.type) {
         case 'output':
@@ -208,7 +212,7 @@ export function startPage(game) {
     term.focus();
   }
 
-  restart.addEventListener('click', start);
+  restart.addEventListener('click', () => start());
   restart.textContent = `Start ${game} again`;
   // A click anywhere but on the button gives the keyboard back to the terminal.
   document.addEventListener('click', (event) => {
@@ -221,6 +225,6 @@ export function startPage(game) {
   const page = { term, game, status: null };
   window.term = term;
   window.tavroPage = page;
-  start();
+  start(firstWorker);
   return page;
 }
