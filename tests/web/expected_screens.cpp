@@ -1,7 +1,6 @@
 // Prints, as one JSON object, the expected screens of both programs that the browser tests
 // compare the page's terminal with: the same screens as the native tests expect, as the UTF-8
 // build prints them. The browser tests compile and run it (with TAVRO_UTF8_OUTPUT defined).
-#include <array>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -20,9 +19,11 @@ std::string json_string(std::string_view text) {
       out += '\\';
       out += c;
     } else if (static_cast<unsigned char>(c) < 0x20) {
-      std::array<char, 8> escaped{};
-      std::snprintf(escaped.data(), escaped.size(), "\\u%04x", c);
-      out += escaped.data();
+      constexpr std::string_view kHex = "0123456789abcdef";
+      const auto code = static_cast<unsigned char>(c);
+      out += "\\u00";
+      out += kHex[code >> 4U];
+      out += kHex[code & 0xFU];
     } else {
       out += c;
     }
