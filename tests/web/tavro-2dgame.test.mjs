@@ -1,7 +1,8 @@
 // tavro-2dgame in the page, in headless Chromium: its title laid out as on a Japanese console,
-// the page's own line mode (echo, erasing whole characters by their width, Ctrl+U, keys that do
-// nothing), the settings, a game in debug mode with its pause of about 1.5 s, and entry 3 with
-// the page's end notice. Screens are compared whole with the native tests' expected screens.
+// the page's own line mode (echo, erasing whole characters by their width, Ctrl+W, Ctrl+U, keys
+// that do nothing), the settings, a game in debug mode with its pause of about 1.5 s, entry 3
+// with the page's end notice, and the way to tavro's page through the index. Screens are
+// compared whole with the native tests' expected screens.
 import assert from 'node:assert/strict';
 import { describe, test } from 'node:test';
 
@@ -89,6 +90,12 @@ describe('tavro-2dgame in the page', () => {
     await game.press('Enter');
     assert.deepEqual(await game.endNotice(),
       { text: 'tavro-2dgame ended with status 0.', restart: true });
+
+    // The page's link to both games, and from there tavro's page, which starts at once.
+    await game.page.click('a[href="index.html"]');
+    await game.page.click('a[href="tavro.html"]');
+    await game.page.waitForFunction(() => window.term !== undefined);
+    await game.waitForScreen(rendered(screens['a.greeting']), START_MS);
     assert.deepEqual(game.errors, []);
     await game.close();
   });
