@@ -179,6 +179,10 @@ export class GamePage {
     return handle.jsonValue();
   }
 
+  async screenIs(expected) {
+    return (await this.screen()).every((row, y) => row === expected[y]);
+  }
+
   waitForScreen(expected, timeoutMs = 5000) {
     return this.waitFor((seen) => seen.every((row, y) => row === expected[y]), timeoutMs,
       'the screen', expected);
