@@ -113,7 +113,11 @@ void PauseClock::wait(unsigned done, unsigned parts) const {
   if (parts == 0 || length_.count() <= 0) {
     return;
   }
-  std::this_thread::sleep_until(start_ + length_ * done / parts);
+  host().sleep_until(start_ + length_ * done / parts);
+}
+
+void Host::sleep_until(std::chrono::steady_clock::time_point when) {
+  std::this_thread::sleep_until(when);
 }
 
 namespace detail {

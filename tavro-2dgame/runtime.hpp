@@ -48,6 +48,9 @@ class Host {
   virtual unsigned pause_steps(unsigned count) { return count; }
   // The real time a pause lasts; only a test host shortens it.
   virtual std::chrono::milliseconds pause_length() { return kPauseLength; }
+  // Sleeps until `when`, leaving the processor idle: the thread's own sleep, unless the
+  // platform has none that does not spin.
+  virtual void sleep_until(std::chrono::steady_clock::time_point when);
 };
 
 // The process's own standard input and output, clock and exit: one per platform.

@@ -242,7 +242,7 @@ class PosixHost final : public Host {
 
   void write(std::string_view bytes) override {
     if (editor_ && echo_fd_ == STDOUT_FILENO) {
-      column_ = column_after(bytes, column_, keys_->width(), kAmbiguousWide);
+      editor_->screen_shown(bytes);
     }
     while (!bytes.empty()) {
       const ssize_t n = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
@@ -260,7 +260,7 @@ class PosixHost final : public Host {
 
   std::size_t read(char* buffer, std::size_t size) override {
     if (editor_) {
-      return read_edited(buffer, size);
+      return editor_->read(buffer, size);
     }
     for (;;) {
       const ssize_t n = ::read(STDIN_FILENO, buffer, size);
@@ -276,7 +276,7 @@ class PosixHost final : public Host {
   int read_key() override { return editor_ ? editor_->read_key() : -1; }
 
   bool wait_for_input(int timeout_ms) override {
-    if (editor_ && (editor_->has_pending() || finished_pos_ < finished_.size())) {
+    if (editor_ && editor_->has_pending()) {
       return true;
     }
     pollfd input{STDIN_FILENO, POLLIN, 0};
@@ -286,28 +286,9 @@ class PosixHost final : public Host {
   }
 
  private:
-  // Hands out the editor's finished lines, in pieces when a line is longer than `size`.
-  std::size_t read_edited(char* buffer, std::size_t size) {
-    if (finished_pos_ == finished_.size()) {
-      editor_->line_starts_at(column_);
-      finished_ = editor_->read_line();
-      finished_pos_ = 0;
-      column_ = 0;  // the line's break, or the end of the run
-    }
-    const std::size_t n = std::min(size, finished_.size() - finished_pos_);
-    finished_.copy(buffer, n, finished_pos_);
-    finished_pos_ += n;
-    return n;
-  }
-
   std::optional<TerminalKeys> keys_;  // only when standard input is a terminal
   std::optional<LineEditor> editor_;
   int echo_fd_ = -1;
-  std::string finished_;  // an edited line, not yet read
-  std::size_t finished_pos_ = 0;
-  // Where the screens written since the last edited line left the cursor, when they go to the
-  // terminal the editor echoes to; else its lines start at column 0.
-  std::size_t column_ = 0;
 };
 
 }  // namespace

@@ -65,6 +65,19 @@ std::string LineEditor::read_line() {
   }
 }
 
+std::size_t LineEditor::read(char* buffer, std::size_t size) {
+  if (finished_pos_ == finished_.size()) {
+    line_starts_at(screen_column_);
+    finished_ = read_line();
+    finished_pos_ = 0;
+    screen_column_ = 0;  // the line's break, or the end of the run
+  }
+  const std::size_t n = std::min(size, finished_.size() - finished_pos_);
+  finished_.copy(buffer, n, finished_pos_);
+  finished_pos_ += n;
+  return n;
+}
+
 int LineEditor::read_key() {
   int first = kNone;
   while (first == kNone) {
@@ -140,6 +153,10 @@ void LineEditor::take_rest_of_character(int first) {
   if (!is_cp932_lead(lead) || !is_cp932_trail(static_cast<unsigned>(c))) {
     unread();
   }
+}
+
+void LineEditor::screen_shown(std::string_view bytes) {
+  screen_column_ = column_after(bytes, screen_column_, source_.width(), settings_.ambiguous_wide);
 }
 
 void LineEditor::line_starts_at(std::size_t column) {

@@ -68,15 +68,24 @@ class LineEditor {
   // One edited line with its line break. At the end of the input: what was typed of a line
   // without a line break, or nothing when the line was empty.
   std::string read_line();
+  // The edited lines as a read of standard input brings them: at most `size` bytes of the line
+  // being handed out, editing the next one once it is all taken; 0 at the end of the input.
+  std::size_t read(char* buffer, std::size_t size);
   // One whole key press, not echoed: its first byte, or -1 at the end of the input.
   int read_key();
-  // Whether bytes have been taken from the terminal and not yet used.
-  [[nodiscard]] bool has_pending() const { return pos_ < pending_.size(); }
+  // Whether bytes have been taken from the terminal, or a finished line given out only in
+  // part, and not yet used.
+  [[nodiscard]] bool has_pending() const {
+    return pos_ < pending_.size() || finished_pos_ < finished_.size();
+  }
   // The line being typed, or the next one, begins at `column` of the cursor's row: where the
   // host's prompt left the cursor, or 0 once the line is shown again on a row of its own. From
   // 0 to the terminal's width, the width itself when the prompt filled its row. After a line
   // the editor counts from 0, where its line break left the cursor.
   void line_starts_at(std::size_t column);
+  // The host has shown `bytes` of its screens on the terminal the editor echoes to: the next
+  // line read through read() starts where they left the cursor.
+  void screen_shown(std::string_view bytes);
 
  private:
   // The next typed byte, waiting at most `timeout_ms` (-1: without limit); kNone when none
@@ -119,7 +128,9 @@ class LineEditor {
   EchoSettings settings_;
   std::string pending_;  // taken from the terminal, not yet used
   std::size_t pos_ = 0;
-  std::string echo_;  // echoed, not yet written
+  std::string echo_;      // echoed, not yet written
+  std::string finished_;  // an edited line, not yet all read
+  std::size_t finished_pos_ = 0;
   bool at_end_ = false;
   // The line's characters as they show, up to byte placed_bytes_ of the line; brought up to
   // date before an erase, for the terminal width of width_ columns.
@@ -127,6 +138,7 @@ class LineEditor {
   std::size_t placed_bytes_ = 0;
   std::size_t start_column_ = 0;
   std::size_t width_ = kDefaultTerminalWidth;
+  std::size_t screen_column_ = 0;  // where the host's screens left the cursor
 };
 
 }  // namespace tavro

@@ -1,0 +1,88 @@
+// The web host: the program runs in a Web Worker (web/worker.js), which hands its output to
+// the page's terminal and queues the bytes the page's keys send.
+//
+// At start-up the page's own line mode is switched off, as the POSIX host switches a
+// terminal's ICANON and ECHO off: the page then sends each key's bytes as a terminal in that
+// mode would (DEL for Backspace, CR for Enter, escape sequences for arrows), and the program's
+// line editor (line_editor.hpp) echoes, erases and ends lines exactly as at a POSIX terminal.
+// The page's terminal is always a terminal, never a pipe: 80 columns wide, and like a Japanese
+// console it shows every character that code page 932 stores in two bytes in two columns, the
+// East Asian ambiguous ones included, so the editor erases them by two.
+//
+// Waiting for a key suspends the program (Asyncify) until the worker has bytes or the time is
+// up, so the worker idles while the greeting or a prompt waits. Output goes to the page at
+// once: a frame written before the long counted pause after a game is on the screen while the
+// program counts.
+#include <emscripten.h>
+
+#include <cstddef>
+
+#include "console.hpp"
+#include "line_editor.hpp"
+
+// The worker's side (web/worker.js), reached through the module object it created.
+// The bodies are JavaScript, which clang-format would break.
+// clang-format off
+EM_JS(void, page_write, (const char* bytes, std::size_t size),
+      { Module.writeOutput(HEAPU8.subarray(bytes, bytes + size)); });
+EM_JS(void, page_line_mode, (int on), { Module.setLineMode(on !== 0); });
+// Resolves true as soon as typed bytes are queued, false when `timeout_ms` (-1: no limit) has
+// passed first.
+EM_ASYNC_JS(int, page_wait_input, (int timeout_ms),
+            { return (await Module.waitInput(timeout_ms)) ? 1 : 0; });
+EM_JS(std::size_t, page_read_input, (char* buffer, std::size_t size), {
+  const bytes = Module.readInput(size);
+  HEAPU8.set(bytes, buffer);
+  return bytes.length;
+});
+// clang-format on
+
+namespace tavro {
+
+namespace {
+
+// What the page's keys send for the editor's erase, kill and end of file: Backspace (DEL),
+// Ctrl+U and Ctrl+D, as on a Linux terminal.
+constexpr EditingKeys kPageKeys{0x7F, 0x15, 0x04};
+
+class PageKeys final : public KeySource {
+ public:
+  PageKeys() = default;
+
+  Wait wait(int timeout_ms) override {
+    return page_wait_input(timeout_ms) != 0 ? Wait::kReady : Wait::kTimeout;
+  }
+  std::size_t read(char* buffer, std::size_t size) override {
+    return page_read_input(buffer, size);
+  }
+  void echo(std::string_view bytes) override { page_write(bytes.data(), bytes.size()); }
+};
+
+class WebHost final : public Host {
+ public:
+  WebHost() : editor_(keys_, kPageKeys, EchoSettings{true}) { page_line_mode(0); }
+
+  void write(std::string_view bytes) override {
+    editor_.screen_shown(bytes);
+    page_write(bytes.data(), bytes.size());
+  }
+  void clear_screen(std::string& frame) override { frame.append(kClearSequence); }
+  std::size_t read(char* buffer, std::size_t size) override { return editor_.read(buffer, size); }
+  [[nodiscard]] bool is_terminal() const override { return true; }
+  int read_key() override { return editor_.read_key(); }
+  bool wait_for_input(int timeout_ms) override {
+    return editor_.has_pending() || page_wait_input(timeout_ms) != 0;
+  }
+
+ private:
+  PageKeys keys_;
+  LineEditor editor_;
+};
+
+}  // namespace
+
+std::unique_ptr<Host> make_platform_host() {
+  return std::make_unique<WebHost>();
+}
+
+}  // namespace tavro
