@@ -1,0 +1,42 @@
+#include "screen_record.hpp"
+
+#include <algorithm>
+
+#include "console.hpp"
+
+namespace tavro {
+
+void ScreenRecord::add(std::string_view written) {
+  if (const std::size_t clear = written.rfind(kClearSequence); clear != std::string_view::npos) {
+    kept_.clear();
+    written.remove_prefix(clear + kClearSequence.size());
+  }
+  if (written.size() > kKept) {
+    written.remove_prefix(written.size() - kKept);
+  }
+  kept_.append(written);
+  if (kept_.size() <= kKept) {
+    return;
+  }
+  // The record starts after a byte below 0x40 (a blank, a digit, a line break) when one comes
+  // soon: such a byte ends a character in UTF-8 and in code page 932 alike, so no half
+  // character is drawn.
+  constexpr std::size_t kLookAhead = 256;
+  std::size_t cut = kept_.size() - kKept;
+  const std::size_t look_end = std::min(kept_.size(), cut + kLookAhead);
+  for (std::size_t at = cut; at < look_end; ++at) {
+    if (static_cast<unsigned char>(kept_[at]) < 0x40) {
+      cut = at + 1;
+      break;
+    }
+  }
+  kept_.erase(0, cut);
+}
+
+std::string ScreenRecord::redrawn() const {
+  std::string screen(kClearSequence);
+  screen.append(kept_);
+  return screen;
+}
+
+}  // namespace tavro
