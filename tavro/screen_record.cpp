@@ -22,12 +22,18 @@ void ScreenRecord::add(std::string_view written) {
   // soon: such a byte ends a character in UTF-8 and in code page 932 alike, so no half
   // character is drawn.
   constexpr std::size_t kLookAhead = 256;
-  std::size_t cut = kept_.size() - kKept;
-  const std::size_t look_end = std::min(kept_.size(), cut + kLookAhead);
-  for (std::size_t at = cut; at < look_end; ++at) {
-    if (static_cast<unsigned char>(kept_[at]) < 0x40) {
-      cut = at + 1;
-      break;
+  const std::size_t first = kept_.size() - kKept;
+  std::size_t cut = first;
+  const std::size_t look_end = std::min(kept_.size(), first + kLookAhead);
+  while (cut < look_end && static_cast<unsigned char>(kept_[cut]) >= 0x40) {
+    ++cut;
+  }
+  if (cut < look_end) {
+    ++cut;
+  } else {
+    cut = first;  // none soon: at least not inside a UTF-8 sequence
+    for (int i = 0; i < 3 && (static_cast<unsigned char>(kept_[cut]) & 0xC0U) == 0x80U; ++i) {
+      ++cut;
     }
   }
   kept_.erase(0, cut);
