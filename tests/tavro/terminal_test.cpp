@@ -297,14 +297,20 @@ std::string since_last_clear(const std::string& output) {
   return output.substr(output.rfind("\x1b[H\x1b[2J"));
 }
 
+// Types 1 at the menu; returns the screen that a redraw must show then, the output taken.
+std::string typed_at_menu(Child& child) {
+  child.send("1");
+  EXPECT_TRUE(child.read_until_ends_with("1", 3s));
+  std::string screen = since_last_clear(child.output());
+  EXPECT_TRUE(screen.ends_with(menu_prompt() + "\r\n1"));
+  child.take_new_output();
+  return screen;
+}
+
 TEST(TavroTerminalRedraw, CtrlLDrawsTheScreenAgainAndIsNeitherAnAnswerNorAKey) {
   const termios before = line_mode();
   Child child = at_menu(before);
-  child.send("1");
-  ASSERT_TRUE(child.read_until_ends_with("1", 3s));
-  const std::string screen = since_last_clear(child.output());
-  ASSERT_TRUE(screen.ends_with(menu_prompt() + "\r\n1"));
-  child.take_new_output();
+  const std::string screen = typed_at_menu(child);
   child.send("\x0c");
   ASSERT_TRUE(child.read_until_ends_with(screen, 3s));
   EXPECT_EQ(child.take_new_output(), screen) << "cleared, then what it showed, once";
@@ -342,10 +348,7 @@ TEST(TavroTerminalJobControl, JobKeysAreTheTerminalsOwnAndActOnlyWhenEnabled) {
 TEST(TavroTerminalJobControl, TakesItsModeAgainAndRedrawsWhenItGoesOn) {
   const termios before = line_mode();
   Child child = at_menu(before);
-  child.send("1");
-  ASSERT_TRUE(child.read_until_ends_with("1", 3s));
-  const std::string screen = since_last_clear(child.output());
-  child.take_new_output();
+  const std::string screen = typed_at_menu(child);
   // As a shell leaves the terminal after bg and fg: in its own mode, then SIGCONT.
   ASSERT_EQ(tcsetattr(child.terminal_fd(), TCSANOW, &before), 0);
   kill(child.pid(), SIGCONT);
