@@ -8,10 +8,12 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tmux_terminal.hpp"
 
@@ -158,7 +160,9 @@ TEST_F(ShellJob, StopsAgainAndAgainAndGoesOnInItsModeAfterFgAndAfterBg) {
       EXPECT_EQ(mode(), Mode::shell) << "running in the background, tavro leaves it alone";
     }
     command(stop % 2 == 0 ? "fg" : "clear; fg");
-    ASSERT_TRUE(shows(menu_with_12)) << "drawn again, with the line typed so far";
+    ASSERT_TRUE(shows([](const Screen& screen) {
+      return menu_with_12(screen) && !has("Stopped")(screen);
+    })) << "drawn again on a cleared screen, with the line typed so far";
     EXPECT_TRUE(reaches(Mode::program));
   }
   // The line goes on being edited in the program's mode: each key shows once.
