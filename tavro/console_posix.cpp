@@ -30,8 +30,10 @@
 // a signal handler: SIGCONT only marks that the program went on, and each wait for input sets
 // the mode again when it finds the program in the foreground and the terminal not in its mode,
 // however it got there (fg after a stop or after bg, a start in the background, SIGCONT sent
-// by hand). After a stop, or once the program comes to the foreground from the background, the
-// wait draws the screen again.
+// by hand). In the background a wait does not read the terminal, which would stop the program
+// (SIGTTIN): it looks now and then whether the program has come to the foreground. After a
+// stop, or once the program comes to the foreground from the background, the wait draws the
+// screen again.
 //
 // Output sequences: kClearSequence clears the screen (cursor home, erase the whole display),
 // also before the screen is drawn again from its record (screen_record.hpp), which holds what
@@ -116,6 +118,13 @@ extern "C" void restore_and_die(int signal_number) {
 
 extern "C" void restore_and_stop(int signal_number) {
   const int saved_errno = errno;
+  if (signal_number != SIGTSTP && in_foreground()) {
+    // A background read or mode change, but the terminal has been handed over since (fg
+    // continued the program before this handler ran): stopping now would stop it in the
+    // foreground. The interrupted call is made again.
+    errno = saved_errno;
+    return;
+  }
   give_back_terminal();
   struct sigaction stop {};
   stop.sa_handler = SIG_DFL;
@@ -230,13 +239,17 @@ class TerminalKeys final : public KeySource {
   Wait wait(int timeout_ms) override {
     for (;;) {
       take_terminal();
-      // In the background, the wait looks again now and then: a shell may hand the terminal
-      // over without sending SIGCONT.
-      const int slice = !away_           ? timeout_ms
-                        : timeout_ms < 0 ? kAwayCheckMs
-                                         : std::min(timeout_ms, kAwayCheckMs);
-      pollfd input{STDIN_FILENO, POLLIN, 0};
-      const int ready = poll(&input, 1, slice);
+      int ready = 0;
+      if (away_) {
+        // In the background the terminal's input is the foreground job's, and reading it would
+        // stop the program: the wait only looks now and then whether the program has come to
+        // the foreground, since a shell may hand the terminal over without sending SIGCONT.
+        ready =
+            poll(nullptr, 0, timeout_ms < 0 ? kAwayCheckMs : std::min(timeout_ms, kAwayCheckMs));
+      } else {
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        ready = poll(&input, 1, timeout_ms);
+      }
       if (ready > 0) {
         return Wait::kReady;
       }

@@ -205,7 +205,11 @@ TEST_F(ShellJob, QuitEndsTheWholeJobAndAStartInTheBackgroundWaitsForFg) {
   }
   command("clear; " + kExe + " &");
   ASSERT_TRUE(shows(has("All rights reserved.")));
+  // A line typed for the shell meanwhile is the shell's: tavro neither reads it nor stops.
+  command("echo typed");
+  ASSERT_TRUE(shows(at_prompt("typed")));
   std::this_thread::sleep_for(300ms);
+  EXPECT_FALSE(has("Stopped")(terminal_->screen()));
   EXPECT_EQ(mode(), Mode::shell) << "in the background, tavro does not take the terminal";
   command("fg");
   ASSERT_TRUE(reaches(Mode::program));
