@@ -70,7 +70,7 @@ volatile std::sig_atomic_t in_programs_mode = 0;
 std::atomic<bool> continued{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
-// The lines of the program's mode that differ from a terminal's line mode.
+// The local modes that the program's mode turns off.
 constexpr tcflag_t kProgramModeOff = ICANON | ECHO | ECHOE | ECHOK | ECHONL | IEXTEN | ISIG;
 
 // Only async-signal-safe calls from here to the handlers' end.
