@@ -7,9 +7,12 @@
 //
 // What the program sends to and asks of a terminal, and why:
 //   - ESC [ H ESC [ 2 J (kClearSequence): cursor home, then erase the whole display; clears
-//     the screen where no "cls" exists, and marks the clear in piped output;
-//   - BS, blank, BS: the line editor takes back one column of its echo within a row (two for a
-//     wide character);
+//     the screen where no "cls" exists, and marks the clear in piped output; at a terminal it
+//     also starts the screen drawn again (after fg, or Ctrl+L) from the record of what was
+//     written since the last clear;
+//   - BS, blank, BS: the line editor takes back one column of its echo within a row (two for
+//     a wide character, or for a control byte taken literally, which shows as ^X); a line
+//     break ends a line, and starts the line shown again by the reprint character;
 //   - CR, ESC [ n C (cursor forward) and ESC [ K (erase to the end of the row): the editor
 //     takes back a character that filled a row's last column, where a BS moves differently
 //     from terminal to terminal because the wrap is deferred;
@@ -19,9 +22,12 @@
 //     shows its last character again, which leaves the wrap deferred as it was;
 //   - the terminal's width (TIOCGWINSZ; read again after SIGWINCH), to know where the echo
 //     wraps;
-//   - the POSIX terminal's input mode for the run, with ICANON, ECHO and IEXTEN off, VMIN 1
-//     and VTIME 0, signals, output processing and CR translation left on (console_posix.cpp);
-//   - the terminal's erase, kill and end-of-file characters, read from its saved settings.
+//   - the POSIX terminal's input mode whenever the program waits for input in the foreground,
+//     with ICANON, ECHO, IEXTEN and ISIG off, VMIN 1 and VTIME 0, output processing and CR
+//     translation left on; the saved mode at every way out and every stop (console_posix.cpp);
+//   - the terminal's erase, kill, word-erase, reprint, literal-next, end-of-file, interrupt,
+//     quit and suspend characters, read from its saved settings; the last three are acted on
+//     by the program (the saved mode back, then the signal to its process group).
 // Nothing else: no absolute cursor addressing, colours or other queries.
 #pragma once
 

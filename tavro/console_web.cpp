@@ -41,9 +41,10 @@ namespace tavro {
 
 namespace {
 
-// What the page's keys send for the editor's erase, kill and end of file: Backspace (DEL),
-// Ctrl+U and Ctrl+D, as on a Linux terminal.
-constexpr EditingKeys kPageKeys{0x7F, 0x15, 0x04};
+// What the page's keys send for the editor's erase, kill, end of file, word-erase, reprint and
+// literal-next: Backspace (DEL), Ctrl+U, Ctrl+D, Ctrl+W, Ctrl+R and Ctrl+V, as on a Linux
+// terminal. The page has no jobs to interrupt, quit or suspend.
+constexpr EditingKeys kPageKeys{0x7F, 0x15, 0x04, 0x17, 0x12, 0x16};
 
 class PageKeys final : public KeySource {
  public:

@@ -15,10 +15,22 @@ constexpr int kCrLfGapMs = 10;
 constexpr int kBackspace = 0x08;
 constexpr int kDelete = 0x7F;
 constexpr int kEscape = 0x1B;
+constexpr int kRedraw = 0x0C;  // Ctrl+L, as full-screen terminal programs take it
 // Erasing one column: back, overwrite with a blank, back again.
 constexpr std::string_view kEraseColumn = "\b \b";
 constexpr std::string_view kCursorUp = "\x1b[A";
 constexpr std::string_view kEraseToEndOfRow = "\x1b[K";
+
+// A control byte in a line (only literal-next puts one there) shows in caret notation, ^X
+// for 0x18 and ^? for DEL: two columns, both taken back when it is erased. A tab shows as one
+// blank, as it does when typed.
+bool is_shown_in_carets(unsigned c) {
+  return (c < 0x20 && c != '\t') || c == kDelete;
+}
+
+bool is_blank_byte(char c) {
+  return c == ' ' || c == '\t';
+}
 
 }  // namespace
 
@@ -42,10 +54,16 @@ std::string LineEditor::read_line() {
       line_starts_at(0);
       return line;
     }
-    if (c == keys_.erase || c == kBackspace || c == kDelete) {
+    if (c == keys_.literal_next) {
+      take_literal(line);
+    } else if (c == keys_.erase || c == kBackspace || c == kDelete) {
       erase_characters(line, 1);
     } else if (c == keys_.kill) {
       erase_characters(line, line.size());
+    } else if (c == keys_.word_erase) {
+      erase_word(line);
+    } else if (c == keys_.reprint) {
+      reprint(line);
     } else if (c == keys_.end_of_file) {
       if (line.empty()) {
         flush_echo();
@@ -53,16 +71,67 @@ std::string LineEditor::read_line() {
       }
     } else if (c == kEscape) {
       swallow_escape_sequence();
-    } else if ((c >= 0x20 || c == '\t') && line.size() < kMaxLine) {
-      line.push_back(static_cast<char>(c));
-      if (c == '\t') {
-        echo(" ");  // a tab would move the cursor by a width that erasing cannot know
-      } else {
-        echo_.push_back(static_cast<char>(c));
-      }
+    } else if (c >= 0x20 || c == '\t') {
+      add_character(line, c);
     }
-    // Other control bytes, and bytes beyond the longest line, change nothing.
+    // Other control bytes change nothing.
   }
+}
+
+// Bytes beyond the longest line are neither stored nor shown.
+void LineEditor::add_character(std::string& line, int c) {
+  if (line.size() < kMaxLine) {
+    line.push_back(static_cast<char>(c));
+    echo_shown(c);
+  }
+}
+
+void LineEditor::echo_shown(int c) {
+  const auto byte = static_cast<unsigned>(c);
+  if (c == '\t') {
+    echo(" ");  // a tab would move the cursor by a width that erasing cannot know
+  } else if (is_shown_in_carets(byte)) {
+    echo_.push_back('^');
+    echo_.push_back(static_cast<char>(byte ^ 0x40U));
+  } else {
+    echo_.push_back(static_cast<char>(c));
+  }
+}
+
+// The byte after the literal-next key is text as it stands, a control byte or one of the
+// editing keys too; only a line break is not: it still ends the line.
+void LineEditor::take_literal(std::string& line) {
+  const int c = next_raw_byte(-1);
+  if (c == '\r' || c == '\n') {
+    unread();
+  } else if (c >= 0) {
+    add_character(line, c);
+  }
+}
+
+// Blanks first, then the word before them, as the terminal's word erase does.
+void LineEditor::erase_word(std::string& line) {
+  std::size_t keep = line.size();
+  while (keep > 0 && is_blank_byte(line[keep - 1])) {
+    --keep;
+  }
+  while (keep > 0 && !is_blank_byte(line[keep - 1])) {
+    --keep;  // a blank byte is never part of a multi-byte character, in either encoding
+  }
+  while (line.size() > keep) {
+    erase_characters(line, 1);
+  }
+}
+
+// The line shown again on a row of its own, after the key as the terminal echoes it; from
+// here on the line starts at the first column of that row.
+void LineEditor::reprint(const std::string& line) {
+  echo_shown(keys_.reprint);
+  echo("\n");
+  for (const char c : line) {
+    echo_shown(static_cast<unsigned char>(c));
+  }
+  line_starts_at(0);
 }
 
 std::size_t LineEditor::read(char* buffer, std::size_t size) {
@@ -190,7 +259,10 @@ void LineEditor::place_line(std::string_view line) {
     placed_bytes_ = 0;
   }
   while (placed_bytes_ < line.size()) {
-    const Character next = first_character(line.substr(placed_bytes_), settings_.ambiguous_wide);
+    Character next = first_character(line.substr(placed_bytes_), settings_.ambiguous_wide);
+    if (is_shown_in_carets(static_cast<unsigned char>(line[placed_bytes_]))) {
+      next.columns = 2;
+    }
     if (next.columns > 0 || placed_.empty()) {
       const Position end = line_end();
       const Placement at = place(end.column, next.columns, width_);
@@ -239,7 +311,9 @@ void LineEditor::take_back(const Placed& erased, std::string_view line) {
     const Placed& previous = placed_.back();
     echo(kCursorUp);
     move_right(previous.column);
-    echo(line.substr(previous.start, erased.start - previous.start));
+    for (std::size_t at = previous.start; at < erased.start; ++at) {
+      echo_shown(static_cast<unsigned char>(line[at]));
+    }
   }
   // Else the prompt filled its row: the cursor stays at the next row's start, where the next
   // character goes all the same.
@@ -252,10 +326,45 @@ void LineEditor::move_right(std::size_t columns) {
 }
 
 int LineEditor::next_byte(int timeout_ms) {
+  for (;;) {
+    const int c = next_raw_byte(timeout_ms);
+    if (c < 0 || !act_on_control_key(c)) {
+      return c;
+    }
+    if (timeout_ms >= 0) {
+      return kNone;  // the caller looks at its clock again
+    }
+  }
+}
+
+int LineEditor::next_raw_byte(int timeout_ms) {
   if (pos_ == pending_.size() && !fill(timeout_ms)) {
     return at_end_ ? kEnd : kNone;
   }
   return static_cast<unsigned char>(pending_[pos_++]);
+}
+
+bool LineEditor::act_on_control_key(int c) {
+  if (c != keys_.interrupt && c != keys_.quit && c != keys_.suspend && c != kRedraw) {
+    return false;
+  }
+  flush_echo();  // the screen as it stands, before the program stops or draws it again
+  if (c == kRedraw) {
+    source_.redraw();
+  } else {
+    source_.job_key(c == keys_.interrupt ? KeySource::JobKey::kInterrupt
+                    : c == keys_.quit    ? KeySource::JobKey::kQuit
+                                         : KeySource::JobKey::kSuspend);
+  }
+  return true;
+}
+
+bool LineEditor::key_waiting(int timeout_ms) {
+  const int c = next_byte(timeout_ms);
+  if (c >= 0) {
+    unread();
+  }
+  return c != kNone;
 }
 
 bool LineEditor::fill(int timeout_ms) {

@@ -1,10 +1,14 @@
 // The program's own line editing at a terminal. The terminal runs without its own line
-// editing and echo for the whole run (console_posix.cpp, and the web page's terminal when
-// program A switches its line mode off); this editor takes the typed bytes,
-// echoes them, erases, kills and ends lines, and swallows what keys other than characters
-// send. A finished line is handed over with its line break, exactly as a pipe would deliver
-// it, so every input rule of the console stays the same at a terminal. Key waits take one
-// whole key press from the same bytes.
+// editing, echo and signal characters for the whole run (console_posix.cpp, and the web
+// page's terminal when program A switches its line mode off); this editor takes the typed
+// bytes, echoes them, erases, kills and ends lines, and swallows what keys other than
+// characters send. A finished line is handed over with its line break, exactly as a pipe would
+// deliver it, so every input rule of the console stays the same at a terminal. Key waits take
+// one whole key press from the same bytes.
+//
+// Wherever it takes typed bytes (a line, a key wait, the test for a key), the editor acts on
+// the terminal's interrupt, quit and suspend characters and on Ctrl+L (draw the screen again)
+// and passes them on to its source; none of them is ever text or a key.
 #pragma once
 
 #include <cstddef>
@@ -39,6 +43,16 @@ class KeySource {
   // The terminal's width in columns, asked before each erase; 0 when it is not known.
   virtual std::size_t width() { return kDefaultTerminalWidth; }
 
+  enum class JobKey { kInterrupt, kQuit, kSuspend };
+  // The terminal's interrupt, quit or suspend character was typed: the terminal goes back to
+  // its own mode and the program's whole job gets the signal, as the terminal would send it.
+  // Returns when the program goes on (continued, or the signal ignored). A source without
+  // jobs does nothing.
+  virtual void job_key(JobKey key) { (void)key; }
+  // Ctrl+L: draws the screen again as it stands, with what has been typed of the line and the
+  // cursor after it. A source that keeps no record of its screen does nothing.
+  virtual void redraw() {}
+
   static constexpr std::size_t kEnded = static_cast<std::size_t>(-1);
 };
 
@@ -48,6 +62,12 @@ struct EditingKeys {
   int erase = -1;
   int kill = -1;
   int end_of_file = -1;
+  int word_erase = -1;
+  int reprint = -1;
+  int literal_next = -1;
+  int interrupt = -1;
+  int quit = -1;
+  int suspend = -1;
 };
 
 // How the terminal shows what the editor echoes.
@@ -86,12 +106,19 @@ class LineEditor {
   // The host has shown `bytes` of its screens on the terminal the editor echoes to: the next
   // line read through read() starts where they left the cursor.
   void screen_shown(std::string_view bytes);
+  // Whether a key press (or the end of the input) is waiting, waiting at most `timeout_ms` for
+  // one; consumes nothing but the job keys and Ctrl+L, which it acts on. May end early when
+  // one of those came.
+  bool key_waiting(int timeout_ms);
 
  private:
   // The next typed byte, waiting at most `timeout_ms` (-1: without limit); kNone when none
-  // came in time, kEnd at the end of the input.
+  // came in time, kEnd at the end of the input. The job keys and Ctrl+L are acted on here
+  // and never returned; a limited wait then ends early with kNone.
   int next_byte(int timeout_ms);
-  void unread() { --pos_; }  // gives back the byte next_byte has just returned
+  int next_raw_byte(int timeout_ms);  // the same, acting on nothing
+  bool act_on_control_key(int c);     // whether `c` was a job key or Ctrl+L, now acted on
+  void unread() { --pos_; }           // gives back the byte next_byte has just returned
   bool fill(int timeout_ms);
   void echo(std::string_view bytes);
   void flush_echo();  // writes what has been echoed so far
@@ -120,6 +147,11 @@ class LineEditor {
   void take_back(const Placed& erased, std::string_view line);
   void move_right(std::size_t columns);
 
+  void erase_word(std::string& line);
+  void take_literal(std::string& line);
+  void reprint(const std::string& line);
+  void add_character(std::string& line, int c);
+  void echo_shown(int c);  // one byte of the line as it shows
   static constexpr int kNone = -2;
   static constexpr int kEnd = -1;
 

@@ -131,7 +131,19 @@ void TmuxTerminal::type(std::string_view text) const {
 }
 
 void TmuxTerminal::press_enter() const {
-  tmux({"send-keys", "-t", "test", "Enter"});
+  press("Enter");
+}
+
+void TmuxTerminal::press(const std::string& key) const {
+  tmux({"send-keys", "-t", "test", key});
+}
+
+std::string TmuxTerminal::device() const {
+  std::string path = tmux({"display-message", "-p", "-t", "test", "#{pane_tty}"}).output;
+  while (!path.empty() && path.back() == '\n') {
+    path.pop_back();
+  }
+  return path;
 }
 
 Screen TmuxTerminal::screen() const {

@@ -40,6 +40,10 @@ class TmuxTerminal {
   void type(std::string_view text) const;
   // Presses Enter, which the terminal sends as a carriage return.
   void press_enter() const;
+  // Presses a key by its tmux name: "C-z", "BSpace".
+  void press(const std::string& key) const;
+  // The path of the terminal's device, where `stty -F` reads its mode from outside.
+  [[nodiscard]] std::string device() const;
 
   [[nodiscard]] Screen screen() const;
   // Waits until the screen is `expected`; false, with the last screen in `seen`, at the timeout.

@@ -1,6 +1,7 @@
 // The built tavro on a pseudo-terminal, as a person at a terminal meets it: its own line
-// editing with echo, whole key presses at a key wait, the greeting's wait, Ctrl+Z under a
-// job-control shell, and the terminal left exactly as it was found.
+// editing with echo and the terminal's editing characters, whole key presses at a key wait,
+// the greeting's wait, the screen drawn again, the job keys and stops under a job-control
+// shell, and the terminal left exactly as it was found.
 #include <termios.h>
 
 #include <gtest/gtest.h>
@@ -34,6 +35,9 @@ termios line_mode() {
   t.c_cc[VKILL] = 0x15;
   t.c_cc[VEOF] = 0x04;
   t.c_cc[VSUSP] = 0x1A;
+  t.c_cc[VWERASE] = 0x17;
+  t.c_cc[VREPRINT] = 0x12;
+  t.c_cc[VLNEXT] = 0x16;
   t.c_cc[VMIN] = 1;
   t.c_cc[VTIME] = 0;
   cfsetispeed(&t, B38400);
@@ -291,6 +295,110 @@ TEST(TavroTerminalKeyWait, ArrowTypedAloneBringsBackAnUntouchedTitle) {
   expect_ends_with_status_0(child, before);
 }
 
+TEST(TavroTerminalEditing, WordEraseReprintAndLiteralNextAreTheTerminalsOwn) {
+  termios before = line_mode();
+  before.c_cc[VWERASE] = 0x02;  // Ctrl+B; Ctrl+W is then an ignored control byte
+  before.c_cc[VLNEXT] = _POSIX_VDISABLE;
+  Child child = at_menu(before);
+  child.send("2 1\x02\x17\x16\x12");
+  ASSERT_TRUE(child.read_until_ends_with("^R\r\n2 ", 3s));
+  child.send(
+      "\x7f\x7f"
+      "3\r");
+  expect_ends_with_status_0(child, before);
+  EXPECT_EQ(child.take_new_output(), "2 1\b \b^R\r\n2 \b \b\b \b3\r\n");
+}
+
+// The output since the last clear in `output`, which is what a redraw shows.
+std::string since_last_clear(const std::string& output) {
+  return output.substr(output.rfind("\x1b[H\x1b[2J"));
+}
+
+// Types 1 at the menu; returns the screen that a redraw must show then, the output taken.
+std::string typed_at_menu(Child& child) {
+  child.send("1");
+  EXPECT_TRUE(child.read_until_ends_with("1", 3s));
+  std::string screen = since_last_clear(child.output());
+  EXPECT_TRUE(screen.ends_with(menu_prompt() + "\r\n1"));
+  child.take_new_output();
+  return screen;
+}
+
+TEST(TavroTerminalRedraw, CtrlLDrawsTheScreenAgainAndIsNeitherAnAnswerNorAKey) {
+  const termios before = line_mode();
+  Child child = at_menu(before);
+  const std::string screen = typed_at_menu(child);
+  child.send("\x0c");
+  ASSERT_TRUE(child.read_until_ends_with(screen, 3s));
+  EXPECT_EQ(child.take_new_output(), screen) << "cleared, then what it showed, once";
+  child.send("\x7f");
+  play_to_the_key_wait(child);
+  const std::string final_map = since_last_clear(child.output());
+  child.take_new_output();
+  child.send("\x0c");
+  ASSERT_TRUE(child.read_until_ends_with(final_map, 3s));
+  EXPECT_EQ(child.take_new_output(), final_map) << "still waiting for a key";
+  child.send("z");
+  ASSERT_TRUE(reaches_menu(child));
+  child.send("3\r");
+  expect_ends_with_status_0(child, before);
+}
+
+TEST(TavroTerminalJobControl, JobKeysAreTheTerminalsOwnAndActOnlyWhenEnabled) {
+  termios before = line_mode();
+  before.c_cc[VINTR] = 0x18;  // Ctrl+X
+  before.c_cc[VQUIT] = _POSIX_VDISABLE;
+  before.c_cc[VSUSP] = _POSIX_VDISABLE;
+  Child child = Child::on_terminal(kExe, before, {.job_control = true});
+  ASSERT_TRUE(child.read_until_ends_with(greeting_end(), 5s));
+  // In the greeting's wait: no signal, but keys like any other, which end the wait.
+  child.send("\x1c\x1a\x03");
+  ASSERT_TRUE(reaches_menu(child));
+  child.send("\x18");
+  const ExitState exit = child.wait(10s);
+  EXPECT_TRUE(exit.signaled);
+  EXPECT_EQ(exit.signal, SIGINT);
+  EXPECT_EQ(child.output().find(kStoppedMarker), std::string::npos);
+  expect_same_mode(mode_of(child), before);
+}
+
+TEST(TavroTerminalJobControl, TakesItsModeAgainAndRedrawsWhenItGoesOn) {
+  const termios before = line_mode();
+  Child child = at_menu(before);
+  const std::string screen = typed_at_menu(child);
+  // As a shell leaves the terminal after bg and fg: in its own mode, then SIGCONT.
+  ASSERT_EQ(tcsetattr(child.terminal_fd(), TCSANOW, &before), 0);
+  kill(child.pid(), SIGCONT);
+  ASSERT_TRUE(child.read_until_ends_with(screen, 3s));
+  EXPECT_TRUE(in_programs_mode(child));
+  // Erasing and answering shows each key once: the terminal does not echo as well.
+  child.send(
+      "\x7f"
+      "3\r");
+  expect_ends_with_status_0(child, before);
+  EXPECT_EQ(child.take_new_output(), screen + "\b \b3\r\n");
+}
+
+TEST(TavroTerminalJobControl, StopSentFromOutsideLeavesTheTerminalAsFound) {
+  const termios before = line_mode();
+  Child child = Child::on_terminal(kExe, before, {.job_control = true});
+  ASSERT_TRUE(child.read_until_ends_with(greeting_end(), 5s));
+  child.send("\r");
+  ASSERT_TRUE(child.read_until_ends_with(menu_prompt() + "\r\n", 5s));
+  ASSERT_TRUE(child.read_until([&](std::string_view) { return in_programs_mode(child); }, 5s));
+  child.take_new_output();
+  kill(-tcgetpgrp(child.terminal_fd()), SIGTSTP);  // the job, as `kill -TSTP %1` sends it
+  ASSERT_TRUE(child.read_until(
+      [](std::string_view fresh) { return fresh.find(kStoppedMarker) != std::string_view::npos; },
+      5s));
+  expect_same_mode(mode_of(child), before);
+  child.send("\n");  // the shell's fg
+  ASSERT_TRUE(child.read_until_ends_with(menu_prompt() + "\r\n", 5s)) << "drawn again";
+  ASSERT_TRUE(child.read_until([&](std::string_view) { return in_programs_mode(child); }, 5s));
+  child.send("3\r");
+  expect_ends_with_status_0(child, before);
+}
+
 // Ctrl+Z; the terminal as found while stopped; `fg`; the program's mode back.
 void suspend_and_resume(Child& child, const termios& before) {
   child.take_new_output();
@@ -335,7 +443,7 @@ TEST(TavroTerminal, TerminalIsAsFoundAfterEveryWayOut) {
     EXPECT_EQ(exit.signal, key == "\x03" ? SIGINT : SIGQUIT);
     expect_same_mode(mode_of(child), before);
   }
-  for (const int signal_number : {SIGTERM, SIGHUP}) {
+  for (const int signal_number : {SIGTERM, SIGHUP, SIGINT}) {
     Child child = at_menu(before);
     kill(child.pid(), signal_number);
     const ExitState exit = child.wait(10s);
