@@ -96,6 +96,15 @@ describe('tavro in the page', () => {
     await game.waitForScreen(title(false, '12 地'), ANSWER_MS);
     await game.press('Control+u');
     await game.waitForScreen(title(), ANSWER_MS);
+    // Ambiguous characters take two columns in the page, and the editor takes back both: the
+    // next character stands right after what is left. Ctrl+W takes the word.
+    await game.type('★―x');
+    await game.press('Backspace');
+    await game.press('Backspace');
+    await game.type('y');
+    await game.waitForScreen(title(false, '★y'), ANSWER_MS);
+    await game.press('Control+w');
+    await game.waitForScreen(title(), ANSWER_MS);
 
     // A click anywhere on the page gives the keyboard back to the terminal.
     await game.page.evaluate(() => document.activeElement.blur());
