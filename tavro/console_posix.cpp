@@ -382,10 +382,8 @@ class PosixHost final : public Host {
     if (!write_all(STDOUT_FILENO, bytes)) {
       throw EndOfRun{1};  // nobody reads the screens any more
     }
-    if (keys_) {
+    if (editor_ && echo_fd_ == STDOUT_FILENO) {  // the screens and the echo share a terminal
       keys_->note_output(bytes);
-    }
-    if (editor_ && echo_fd_ == STDOUT_FILENO) {
       editor_->screen_shown(bytes);
     }
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "char_width.hpp"
 #include "console.hpp"
 
 namespace tavro {
@@ -32,7 +33,7 @@ void ScreenRecord::add(std::string_view written) {
     ++cut;
   } else {
     cut = first;  // none soon: at least not inside a UTF-8 sequence
-    for (int i = 0; i < 3 && (static_cast<unsigned char>(kept_[cut]) & 0xC0U) == 0x80U; ++i) {
+    for (int i = 0; i < 3 && is_utf8_continuation(static_cast<unsigned char>(kept_[cut])); ++i) {
       ++cut;
     }
   }
