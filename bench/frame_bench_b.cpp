@@ -14,8 +14,6 @@ class NullHostB final : public tavro2d::rt::Host {
  public:
   void write(std::string_view bytes) override { benchmark::DoNotOptimize(bytes.data()); }
   std::size_t read(char* /*buffer*/, std::size_t /*size*/) override { return 0; }
-  tavro2d::rt::LocalTime local_time() override { return {}; }
-  void end_run(int /*status*/) override {}
 };
 
 void ProgramBFrame(benchmark::State& state) {
@@ -23,7 +21,7 @@ void ProgramBFrame(benchmark::State& state) {
   using namespace std::string_view_literals;
   NullHostB host;
   tavro2d::reset_program();
-  tavro2d::rt::start(host);
+  tavro2d::rt::start(host, tavro2d::rt::real_clockwork());
   ws.MAP_ROWS = 24;
   ws.MAP_COLS = 60;
   for (int i = 0; i < 24 * 60; ++i) {

@@ -6,15 +6,14 @@
 #include "tavro.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using tavro2d::testing::RunEnded;
   tavro2d::testing::FakeHost host;
   host.script(std::string(data, data + size));
   host.read_chunk = 5;
   tavro2d::reset_program();
-  tavro2d::rt::start(host);
+  tavro2d::rt::start(host, host);
   try {
     (void)TAVRO_2DGAME();
-  } catch (const RunEnded& end) {
+  } catch (const tavro2d::rt::EndOfRun& end) {
     if (end.status != 0) {
       __builtin_trap();
     }

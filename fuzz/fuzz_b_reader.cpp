@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   testing::FakeHost host;
   host.script(provider.ConsumeRemainingBytesAsString());
   host.read_chunk = 5;
-  rt::start(host);
+  rt::start(host, host);
   Signed<1> one;
   Signed<2> two;
   Unsigned<2> unsigned_two;
@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           break;
       }
     }
-  } catch (const testing::RunEnded& end) {
+  } catch (const rt::EndOfRun& end) {
     if (end.status != 0) {
       __builtin_trap();
     }

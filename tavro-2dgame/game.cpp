@@ -1,7 +1,6 @@
 // The minefield game: seeding the generator, setting up a map, drawing it, moving the player
 // and judging each step.
 #include <cstdint>
-#include <random>
 
 #include "cp932.hpp"
 #include "runtime.hpp"
@@ -11,9 +10,6 @@
 namespace tavro2d {
 
 namespace {
-
-// One sequence for the whole run, seeded from the clock at start-up.
-std::mt19937 generator;  // NOLINT(cert-msc32-c,cert-msc51-cpp): seeded at start-up, not here
 
 // Writes `value` as `width` decimal digits at `at` of the date area.
 void put_digits(std::size_t at, int value, std::size_t width) {
@@ -59,15 +55,6 @@ void pause_after_game() {
 
 }  // namespace
 
-void seed_generator(unsigned seed) {
-  generator.seed(seed);
-}
-
-double draw_fraction() {
-  // A 32-bit draw over 2^32: never 1, so ten times it is at most 9.
-  return static_cast<double>(generator() & 0xFFFFFFFFU) / 4294967296.0;
-}
-
 void seed_from_clock() {
   const rt::LocalTime t = rt::local_time();
   put_digits(0, t.year, 4);
@@ -80,7 +67,7 @@ void seed_from_clock() {
   ws.CURRENT_DATE_AREA[16] = t.utc_offset_minutes < 0 ? '-' : '+';
   const int offset = t.utc_offset_minutes < 0 ? -t.utc_offset_minutes : t.utc_offset_minutes;
   put_digits(17, offset / 60 * 100 + offset % 60, 4);
-  seed_generator(static_cast<unsigned>(ws.CD_SECONDS() * 100 + ws.CD_HUNDREDTHS()));
+  rt::seed_random(static_cast<unsigned>(ws.CD_SECONDS() * 100 + ws.CD_HUNDREDTHS()));
 }
 
 void game_main() {
@@ -91,7 +78,7 @@ void game_main() {
   ws.GAME_RESULT = 0;
   const int cells = ws.MAP_ROWS * ws.MAP_COLS;
   for (ws.CELL_INDEX = 0; ws.CELL_INDEX < cells; ws.CELL_INDEX = ws.CELL_INDEX + 1) {
-    ws.RANDOM_DIGIT = draw_fraction() * 10;
+    ws.RANDOM_DIGIT = rt::draw_fraction() * 10;
     ws.MAP_CELL(ws.CELL_INDEX) = ws.RANDOM_DIGIT > 9 - ws.DIFFICULTY ? '*' : '-';
   }
   ws.PLAYER_ROW = ws.MAP_ROWS / 2;

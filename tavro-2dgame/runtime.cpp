@@ -3,14 +3,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <string>
-#include <thread>
 
 namespace tavro2d::rt {
 
@@ -18,6 +15,7 @@ namespace {
 
 struct State {
   Host* host = nullptr;
+  Clockwork* clockwork = nullptr;
   int argc = 0;
   char** argv = nullptr;
   std::string frame;  // output gathered since the last write
@@ -44,13 +42,12 @@ Host& host() {
   return *s.host;
 }
 
-void begin(Host& h) {
+Clockwork& clockwork() {
   State& s = state();
-  s.host = &h;
-  s.frame.clear();
-  s.frame.reserve(kFrameCapacity);
-  s.input_at = s.input_end = 0;
-  s.input_ended = false;
+  if (s.clockwork == nullptr) {
+    fatal("the console runtime is not started");
+  }
+  return *s.clockwork;
 }
 
 bool is_blank(char c) {
@@ -59,18 +56,24 @@ bool is_blank(char c) {
 
 }  // namespace
 
-void start(int argc, char** argv) {
-  begin(process_host());
-  state().argc = argc;
-  state().argv = argv;
-}
-
-void start(Host& host) {
-  begin(host);
+void start(Host& host, Clockwork& clockwork, int argc, char** argv) {
+  State& s = state();
+  s.host = &host;
+  s.clockwork = &clockwork;
+  s.argc = argc;
+  s.argv = argv;
+  s.frame.clear();
+  s.frame.reserve(kFrameCapacity);
+  s.input_at = s.input_end = 0;
+  s.input_ended = false;
 }
 
 void release() {
-  state().host = nullptr;
+  State& s = state();
+  s.host = nullptr;
+  s.clockwork = nullptr;
+  s.argc = 0;
+  s.argv = nullptr;
 }
 
 bool started() {
@@ -79,8 +82,7 @@ bool started() {
 
 void stop(int status) {
   flush();
-  host().end_run(status);
-  std::abort();  // a host that returns from end_run is broken
+  throw EndOfRun{status};
 }
 
 void fatal(std::string_view message) {
@@ -99,25 +101,43 @@ void flush() {
 }
 
 LocalTime local_time() {
-  return host().local_time();
+  return clockwork().local_time();
 }
 
 unsigned pause_steps(unsigned count) {
-  return host().pause_steps(count);
+  return clockwork().pause_steps(count);
+}
+
+void seed_random(unsigned seed) {
+  clockwork().seed_random(seed);
+}
+
+double draw_fraction() {
+  return clockwork().draw_fraction();
+}
+
+void Clockwork::seed_random(unsigned seed) {
+  generator_.seed(seed);
+}
+
+double Clockwork::draw_fraction() {
+  // A 32-bit draw over 2^32: never 1, so ten times it is at most 9.
+  return static_cast<double>(generator_() & 0xFFFFFFFFU) / 4294967296.0;
+}
+
+Clockwork& real_clockwork() {
+  static Clockwork real;
+  return real;
 }
 
 PauseClock::PauseClock()
-    : start_(std::chrono::steady_clock::now()), length_(host().pause_length()) {}
+    : start_(std::chrono::steady_clock::now()), length_(clockwork().pause_length()) {}
 
 void PauseClock::wait(unsigned done, unsigned parts) const {
   if (parts == 0 || length_.count() <= 0) {
     return;
   }
-  host().sleep_until(start_ + length_ * done / parts);
-}
-
-void Host::sleep_until(std::chrono::steady_clock::time_point when) {
-  std::this_thread::sleep_until(when);
+  clockwork().sleep_until(start_ + length_ * done / parts);
 }
 
 namespace detail {

@@ -1,12 +1,15 @@
 // The console runtime of tavro-2dgame: whole lines out, whole lines in, and the end of the run.
 // Output is gathered per screen and written in one piece when the program next reads, pauses
-// or stops. Everything that touches the process (standard input and output, the clock, the
-// exit) sits behind the small Host interface, so that tests can script a whole run in-process.
+// or stops. What differs between platforms (standard input and output) sits behind the small
+// Host interface; the local time, the random generator and the pause behind Clockwork, which
+// tests replace. So a test can script a whole run in-process.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
+#include <memory>
 #include <optional>
+#include <random>
 #include <string_view>
 
 #include "storage.hpp"
@@ -16,6 +19,13 @@ namespace tavro2d::rt {
 // The real time over which the pause after a game spreads its steps: long enough to read the
 // final map and its message, short enough not to hold up the next game.
 inline constexpr std::chrono::milliseconds kPauseLength{1500};
+
+// Thrown to end the run: by the end of the main menu, by a read once standard input has
+// ended, and by a host whose output nobody reads any more. The process entry turns it into
+// the exit status; a test catches it.
+struct EndOfRun {
+  int status;
+};
 
 struct LocalTime {
   int year = 0;
@@ -28,6 +38,7 @@ struct LocalTime {
   int utc_offset_minutes = 0;
 };
 
+// What the platform provides. One real implementation per platform; tests script their own.
 class Host {
  public:
   Host() = default;
@@ -37,35 +48,56 @@ class Host {
   Host& operator=(Host&&) = delete;
   virtual ~Host() = default;
 
-  // Writes all of `bytes` to standard output.
+  // Writes all of `bytes` to standard output; throws EndOfRun{EXIT_FAILURE} when nobody reads
+  // it any more, since the screens need not be computed then.
   virtual void write(std::string_view bytes) = 0;
   // Reads up to `size` bytes of standard input, blocking for at least one; 0 at its end.
   virtual std::size_t read(char* buffer, std::size_t size) = 0;
-  virtual LocalTime local_time() = 0;
-  // Ends the run with `status`; does not return.
-  virtual void end_run(int status) = 0;
-  // How many of a pause's `count` idle steps are really run; only a test host shortens it.
-  virtual unsigned pause_steps(unsigned count) { return count; }
-  // The real time a pause lasts; only a test host shortens it.
-  virtual std::chrono::milliseconds pause_length() { return kPauseLength; }
-  // Sleeps until `when`, leaving the processor idle: the thread's own sleep, unless the
-  // platform has none that does not spin.
-  virtual void sleep_until(std::chrono::steady_clock::time_point when);
 };
 
-// The process's own standard input and output, clock and exit: one per platform.
-Host& process_host();
+// The platform's real host for the process's standard input and output.
+std::unique_ptr<Host> make_platform_host();
 
-// Starts the runtime on the process's standard input and output. The arguments are kept for
-// the life of the run; nothing in the program looks at them.
-void start(int argc, char** argv);
-// Starts it on a host of the caller's (tests), with nothing read or printed yet.
-void start(Host& host);
-// Back to not started (tests).
+// The local time, the random generator and the pause after a game. This base is the real one,
+// with the platform's clock and sleep; a test derives its own to fix them.
+class Clockwork {
+ public:
+  Clockwork() = default;
+  Clockwork(const Clockwork&) = delete;
+  Clockwork& operator=(const Clockwork&) = delete;
+  Clockwork(Clockwork&&) = delete;
+  Clockwork& operator=(Clockwork&&) = delete;
+  virtual ~Clockwork() = default;
+
+  // The local date and time, with the offset from UTC (defined per platform).
+  virtual LocalTime local_time();
+  // The random generator: seeded with a whole number, each draw a fraction in [0, 1).
+  virtual void seed_random(unsigned seed);
+  virtual double draw_fraction();
+  // How many of a pause's `count` idle steps are really run; only tests shorten it.
+  virtual unsigned pause_steps(unsigned count) { return count; }
+  // The real time a pause lasts; only tests shorten it.
+  virtual std::chrono::milliseconds pause_length() { return kPauseLength; }
+  // Sleeps until `when`, leaving the processor idle (defined per platform: the thread's own
+  // sleep, unless the platform has none that does not spin).
+  virtual void sleep_until(std::chrono::steady_clock::time_point when);
+
+ private:
+  // One sequence for the whole run, seeded from the clock at start-up.
+  std::mt19937 generator_;  // NOLINT(cert-msc32-c,cert-msc51-cpp): seeded at start-up, not here
+};
+
+// The one real Clockwork.
+Clockwork& real_clockwork();
+
+// Starts the runtime on `host` and `clockwork`, with nothing read or printed yet. The process's
+// arguments are kept for the life of the run; nothing in the program looks at them.
+void start(Host& host, Clockwork& clockwork, int argc = 0, char** argv = nullptr);
+// Back to not started.
 void release();
 [[nodiscard]] bool started();
 
-// Writes what is gathered, then ends the run through the host.
+// Writes what is gathered, then ends the run: throws EndOfRun{status}.
 [[noreturn]] void stop(int status);
 // Reports `message` on standard error and ends the process with a failure status.
 [[noreturn]] void fatal(std::string_view message);
@@ -73,8 +105,10 @@ void release();
 void flush();
 [[nodiscard]] LocalTime local_time();
 [[nodiscard]] unsigned pause_steps(unsigned count);
+void seed_random(unsigned seed);
+[[nodiscard]] double draw_fraction();
 
-// Spreads a pause over the host's pause length, from the moment it is made: wait(done, parts)
+// Spreads a pause over the clockwork's pause length, from the moment it is made: wait(done, parts)
 // sleeps until `done` of `parts` equal shares of that length have passed, or returns at once
 // when they already have (on a machine too slow for the pace).
 class PauseClock {

@@ -1,11 +1,13 @@
-// The process host on POSIX systems: file descriptors 0 and 1 and the local clock. The
-// terminal is left in its own line mode: every answer is a whole line.
+// The process host on POSIX systems: file descriptors 0 and 1; and the real clockwork's local
+// clock and sleep. The terminal is left in its own line mode: every answer is a whole line.
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
+#include <thread>
 
 #include "runtime.hpp"
 
@@ -22,7 +24,7 @@ class PosixHost final : public Host {
         continue;
       }
       if (n <= 0) {
-        std::exit(EXIT_FAILURE);  // nobody reads the screens any more: stop computing them
+        throw EndOfRun{EXIT_FAILURE};  // nobody reads the screens any more
       }
       bytes.remove_prefix(static_cast<std::size_t>(n));
     }
@@ -37,35 +39,36 @@ class PosixHost final : public Host {
       return n > 0 ? static_cast<std::size_t>(n) : 0;  // a read error ends the input too
     }
   }
-
-  LocalTime local_time() override {
-    using std::chrono::duration_cast;
-    using std::chrono::milliseconds;
-    using std::chrono::seconds;
-    using std::chrono::system_clock;
-    const auto now = system_clock::now();
-    const auto whole = std::chrono::time_point_cast<seconds>(now);
-    const std::time_t t = system_clock::to_time_t(whole);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    return {tm.tm_year + 1900,
-            tm.tm_mon + 1,
-            tm.tm_mday,
-            tm.tm_hour,
-            tm.tm_min,
-            tm.tm_sec,
-            static_cast<int>(duration_cast<milliseconds>(now - whole).count() / 10),
-            static_cast<int>(tm.tm_gmtoff / 60)};
-  }
-
-  void end_run(int status) override { std::exit(status); }
 };
 
 }  // namespace
 
-Host& process_host() {
-  static PosixHost host;
-  return host;
+std::unique_ptr<Host> make_platform_host() {
+  return std::make_unique<PosixHost>();
+}
+
+LocalTime Clockwork::local_time() {
+  using std::chrono::duration_cast;
+  using std::chrono::milliseconds;
+  using std::chrono::seconds;
+  using std::chrono::system_clock;
+  const auto now = system_clock::now();
+  const auto whole = std::chrono::time_point_cast<seconds>(now);
+  const std::time_t t = system_clock::to_time_t(whole);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  return {tm.tm_year + 1900,
+          tm.tm_mon + 1,
+          tm.tm_mday,
+          tm.tm_hour,
+          tm.tm_min,
+          tm.tm_sec,
+          static_cast<int>(duration_cast<milliseconds>(now - whole).count() / 10),
+          static_cast<int>(tm.tm_gmtoff / 60)};
+}
+
+void Clockwork::sleep_until(std::chrono::steady_clock::time_point when) {
+  std::this_thread::sleep_until(when);
 }
 
 }  // namespace tavro2d::rt

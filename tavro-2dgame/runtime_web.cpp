@@ -1,7 +1,8 @@
 // The process host in a web page: the program runs in a Web Worker (web/worker.js), which
 // hands its output to the page's terminal and queues what the page sends. The page keeps its
 // own line mode on, as a terminal left in canonical mode does: it echoes and edits, and sends
-// each finished line with its line break. The browser's clock gives the local time.
+// each finished line with its line break. The browser's clock gives the real clockwork its
+// local time. When the program entry returns, the worker tells the page the exit status.
 //
 // A read or a pause suspends the program (Asyncify) until the worker has a line or the time
 // is up. Without threads the C library's sleep would spin, so the pause sleeps through the
@@ -11,7 +12,7 @@
 #include <array>
 #include <chrono>
 #include <cstddef>
-#include <cstdlib>
+#include <memory>
 
 #include "runtime.hpp"
 
@@ -53,30 +54,26 @@ class WebHost final : public Host {
       }
     }
   }
-
-  LocalTime local_time() override {
-    std::array<int, 8> f{};
-    page_local_time(f.data());
-    return {f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]};
-  }
-
-  // The worker sees the status and tells the page that the program has ended.
-  void end_run(int status) override { std::exit(status); }
-
-  void sleep_until(std::chrono::steady_clock::time_point when) override {
-    const auto left =
-        std::chrono::ceil<std::chrono::milliseconds>(when - std::chrono::steady_clock::now());
-    if (left.count() > 0) {
-      page_sleep(static_cast<int>(left.count()));
-    }
-  }
 };
 
 }  // namespace
 
-Host& process_host() {
-  static WebHost host;
-  return host;
+std::unique_ptr<Host> make_platform_host() {
+  return std::make_unique<WebHost>();
+}
+
+LocalTime Clockwork::local_time() {
+  std::array<int, 8> f{};
+  page_local_time(f.data());
+  return {f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]};
+}
+
+void Clockwork::sleep_until(std::chrono::steady_clock::time_point when) {
+  const auto left =
+      std::chrono::ceil<std::chrono::milliseconds>(when - std::chrono::steady_clock::now());
+  if (left.count() > 0) {
+    page_sleep(static_cast<int>(left.count()));
+  }
 }
 
 }  // namespace tavro2d::rt

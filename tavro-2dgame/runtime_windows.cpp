@@ -1,5 +1,6 @@
-// The process host on Windows: standard input and output as bytes, the local clock, and the
-// console's code pages set to 932 while the program runs, put back on every way out.
+// The process host on Windows: standard input and output as bytes, and the console's code
+// pages set to 932 while the program runs, put back on every way out; and the real
+// clockwork's local clock and sleep.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -8,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
+#include <thread>
 
 #include "runtime.hpp"
 
@@ -64,7 +67,7 @@ class WindowsHost final : public Host {
           bytes.size() > 0x10000 ? 0x10000U : static_cast<unsigned>(bytes.size());
       const int n = ::_write(1, bytes.data(), chunk);
       if (n <= 0) {
-        std::exit(EXIT_FAILURE);  // nobody reads the screens any more: stop computing them
+        throw EndOfRun{EXIT_FAILURE};  // nobody reads the screens any more
       }
       bytes.remove_prefix(static_cast<std::size_t>(n));
     }
@@ -80,38 +83,39 @@ class WindowsHost final : public Host {
     return static_cast<std::size_t>(n);
   }
 
-  LocalTime local_time() override {
-    SYSTEMTIME st{};
-    GetLocalTime(&st);
-    TIME_ZONE_INFORMATION zone{};
-    const DWORD kind = GetTimeZoneInformation(&zone);
-    LONG bias = zone.Bias;  // minutes west of UTC
-    if (kind == TIME_ZONE_ID_DAYLIGHT) {
-      bias += zone.DaylightBias;
-    } else if (kind == TIME_ZONE_ID_STANDARD) {
-      bias += zone.StandardBias;
-    }
-    return {st.wYear,
-            st.wMonth,
-            st.wDay,
-            st.wHour,
-            st.wMinute,
-            st.wSecond,
-            st.wMilliseconds / 10,
-            static_cast<int>(-bias)};
-  }
-
-  void end_run(int status) override { std::exit(status); }
-
  private:
   bool input_console_ = false;
 };
 
 }  // namespace
 
-Host& process_host() {
-  static WindowsHost host;
-  return host;
+std::unique_ptr<Host> make_platform_host() {
+  return std::make_unique<WindowsHost>();
+}
+
+LocalTime Clockwork::local_time() {
+  SYSTEMTIME st{};
+  GetLocalTime(&st);
+  TIME_ZONE_INFORMATION zone{};
+  const DWORD kind = GetTimeZoneInformation(&zone);
+  LONG bias = zone.Bias;  // minutes west of UTC
+  if (kind == TIME_ZONE_ID_DAYLIGHT) {
+    bias += zone.DaylightBias;
+  } else if (kind == TIME_ZONE_ID_STANDARD) {
+    bias += zone.StandardBias;
+  }
+  return {st.wYear,
+          st.wMonth,
+          st.wDay,
+          st.wHour,
+          st.wMinute,
+          st.wSecond,
+          st.wMilliseconds / 10,
+          static_cast<int>(-bias)};
+}
+
+void Clockwork::sleep_until(std::chrono::steady_clock::time_point when) {
+  std::this_thread::sleep_until(when);
 }
 
 }  // namespace tavro2d::rt

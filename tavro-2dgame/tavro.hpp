@@ -3,7 +3,8 @@
 #pragma once
 
 // The program entry: gives every item its initial value on its first call, seeds the random
-// generator from the clock and runs the main menu, which ends the run. Returns the exit status.
+// generator from the clock and runs the main menu, which ends the run (rt::EndOfRun). Returns
+// the exit status.
 extern "C" TAVRO_2DGAME_EXPORT int TAVRO_2DGAME();
 
 namespace tavro2d {
@@ -33,8 +34,5 @@ void tel_res();
 
 // For tests: back to the state before the first call of the program entry.
 void reset_program();
-// The random generator: seeded with a whole number, each draw a fraction in [0, 1).
-void seed_generator(unsigned seed);
-double draw_fraction();
 
 }  // namespace tavro2d

@@ -1,6 +1,6 @@
-// A scripted host for tavro-2dgame's runtime, for the in-process tests and the fuzz targets:
-// input bytes given up front, output captured write by write, a fixed clock and pauses that
-// count nothing. The end of the run arrives as a RunEnded exception.
+// A scripted host and clockwork for tavro-2dgame's runtime, for the in-process tests and the
+// fuzz targets: input bytes given up front, output captured write by write, a fixed clock and
+// pauses that count nothing and sleep not at all. The random generator is the real one.
 #pragma once
 
 #include <algorithm>
@@ -13,11 +13,7 @@
 
 namespace tavro2d::testing {
 
-struct RunEnded {
-  int status;
-};
-
-class FakeHost final : public rt::Host {
+class FakeHost final : public rt::Host, public rt::Clockwork {
  public:
   std::string input;           // set through script()
   std::size_t read_chunk = 7;  // small, so that lines arrive in pieces
@@ -32,6 +28,8 @@ class FakeHost final : public rt::Host {
     input = std::move(lines);
     read_at_ = 0;
   }
+  // How much of the script is not yet read.
+  [[nodiscard]] std::size_t unread() const { return input.size() - read_at_; }
 
   void write(std::string_view bytes) override {
     output.append(bytes);
@@ -43,14 +41,15 @@ class FakeHost final : public rt::Host {
     read_at_ += n;
     return n;
   }
+
   rt::LocalTime local_time() override { return time; }
-  void end_run(int status) override { throw RunEnded{status}; }
   unsigned pause_steps(unsigned count) override {
     pauses.push_back(count);
     written_at_pause.push_back(output.size());
     return 0;
   }
   std::chrono::milliseconds pause_length() override { return std::chrono::milliseconds{0}; }
+  void sleep_until(std::chrono::steady_clock::time_point /*when*/) override {}
 
  private:
   std::size_t read_at_ = 0;

@@ -132,12 +132,12 @@ TEST_F(Game, SetUpDrawsOnceForEveryCellInRowOrderAndStartsOnGround) {
   for (int rows = 10; rows <= 24; ++rows) {
     for (int cols = 10; cols <= 60; ++cols) {
       const auto seed = static_cast<unsigned>(rows * 100 + cols);
-      seed_generator(seed);
+      host.seed_random(seed);
       std::vector<double> draws;
       for (int i = 0; i <= rows * cols; ++i) {
-        draws.push_back(draw_fraction());
+        draws.push_back(host.draw_fraction());
       }
-      seed_generator(seed);
+      host.seed_random(seed);
       ws.MAP_ROWS = rows;
       ws.MAP_COLS = cols;
       host.output.clear();
@@ -151,7 +151,7 @@ TEST_F(Game, SetUpDrawsOnceForEveryCellInRowOrderAndStartsOnGround) {
           ASSERT_EQ(ws.MAP_CELL(i), mine ? '*' : '-') << rows << "x" << cols << " cell " << i;
         }
       }
-      ASSERT_EQ(draw_fraction(), draws.back()) << "one draw per cell, no more";
+      ASSERT_EQ(host.draw_fraction(), draws.back()) << "one draw per cell, no more";
       // The first map: 25 empty lines, rows of cols-1 cells padded to 60, the player at home.
       const std::string first = host.output.substr(0, host.output.size() - kMovePrompt.size());
       std::vector<std::string> shown(static_cast<std::size_t>(rows),
@@ -165,7 +165,7 @@ TEST_F(Game, SetUpDrawsOnceForEveryCellInRowOrderAndStartsOnGround) {
 TEST_F(Game, MineShareFollowsTheDifficulty) {
   ws.MAP_ROWS = 24;
   ws.MAP_COLS = 60;
-  seed_generator(4321);
+  host.seed_random(4321);
   for (int difficulty = 1; difficulty <= 3; ++difficulty) {
     ws.DIFFICULTY = difficulty;
     int mines = 0;
@@ -182,16 +182,16 @@ TEST_F(Game, SeedComesFromTheSecondsAndHundredthsOfTheLocalTime) {
   host.time = {2024, 5, 6, 12, 34, 56, 78, 540};
   run(seed_from_clock);
   EXPECT_EQ(ws.CURRENT_DATE_AREA, "2024050612345678+0900");
-  const double first = draw_fraction();
-  seed_generator(5678);
-  EXPECT_EQ(draw_fraction(), first);
+  const double first = host.draw_fraction();
+  host.seed_random(5678);
+  EXPECT_EQ(host.draw_fraction(), first);
 
   host.time = {1999, 12, 31, 23, 59, 59, 99, -330};
   run(seed_from_clock);
   EXPECT_EQ(ws.CURRENT_DATE_AREA, "1999123123595999-0530");
-  const double last = draw_fraction();
-  seed_generator(5999);
-  EXPECT_EQ(draw_fraction(), last);
+  const double last = host.draw_fraction();
+  host.seed_random(5999);
+  EXPECT_EQ(host.draw_fraction(), last);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The item types and the console runtime of tavro-2dgame: what an item keeps, how a typed line
-// becomes an item's value, when output is written and how the run ends.
+// becomes an item's value, and when output is written.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -49,7 +49,7 @@ class Reading : public ProgramTest {
   template <typename Item>
   Item read(const std::string& input) {
     host.script(input);
-    rt::start(host);
+    rt::start(host, host);
     Item item;
     rt::read_line(item);
     return item;
@@ -100,21 +100,6 @@ TEST_F(Reading, TextAndMoveLines) {
   const auto long_line = read<Line<80>>(std::string(5000, 'o') + "\n");
   EXPECT_EQ(long_line.length(), 5000U);
   EXPECT_EQ(long_line.first(), 'o');
-}
-
-TEST_F(Reading, EndOfInputEndsTheRunWithStatusZeroAfterTheLastLine) {
-  host.script("7");  // a last line without its line end
-  Signed<1> item;
-  rt::read_line(item);
-  EXPECT_EQ(item, 7);
-  rt::print_line("never shown");
-  try {
-    rt::read_line(item);
-    FAIL() << "the read came back after the input had ended";
-  } catch (const RunEnded& end) {
-    EXPECT_EQ(end.status, 0);
-  }
-  EXPECT_EQ(host.output, "never shown\n") << "what was gathered is written, nothing more";
 }
 
 TEST_F(Reading, OutputIsWrittenInOnePieceBeforeEachRead) {

@@ -21,7 +21,7 @@ class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
     reset_program();
-    rt::start(host);
+    rt::start(host, host);
   }
   void TearDown() override {
     rt::release();
@@ -31,10 +31,10 @@ class ProgramTest : public ::testing::Test {
   // Runs `routine` on `input` (from a fresh runtime); the end status, or -1 when it returned.
   int run(void (*routine)(), const std::string& input = {}) {
     host.script(input);
-    rt::start(host);
+    rt::start(host, host);
     try {
       routine();
-    } catch (const RunEnded& end) {
+    } catch (const rt::EndOfRun& end) {
       return end.status;
     }
     return -1;
