@@ -53,13 +53,5 @@ TEST_F(Settings, EachScreenKeepsAskingUntilItsValueIsInRange) {
                              settings_menu("12", "30", "2", "ON ") + menu(false));
 }
 
-TEST_F(Settings, EndOfInputAtAnySettingsPromptEndsTheRun) {
-  for (const std::string_view input : {"", "1", "2", "3", "4", "5", "5|1", "5|1|a|b|c"}) {
-    host.output.clear();
-    EXPECT_EQ(run(option, input.empty() ? "" : typed(input)), 0) << input;
-    EXPECT_TRUE(host.output.ends_with(">\n") || host.output.ends_with("> \n")) << input;
-  }
-}
-
 }  // namespace
 }  // namespace tavro2d::testing
