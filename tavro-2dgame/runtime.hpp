@@ -62,7 +62,7 @@ std::unique_ptr<Host> make_platform_host();
 // with the platform's clock and sleep; a test derives its own to fix them.
 class Clockwork {
  public:
-  Clockwork() = default;
+  Clockwork() = default;  // NOLINT(cert-msc32-c,cert-msc51-cpp): seeded at start-up, not here
   Clockwork(const Clockwork&) = delete;
   Clockwork& operator=(const Clockwork&) = delete;
   Clockwork(Clockwork&&) = delete;
@@ -84,7 +84,7 @@ class Clockwork {
 
  private:
   // One sequence for the whole run, seeded from the clock at start-up.
-  std::mt19937 generator_;  // NOLINT(cert-msc32-c,cert-msc51-cpp): seeded at start-up, not here
+  std::mt19937 generator_;
 };
 
 // The one real Clockwork.
