@@ -11,7 +11,9 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
 #include <stdexcept>
+#include <string>
 #include <utility>
 
 namespace tavro::testing {
@@ -324,6 +326,16 @@ bool Child::read_until(const std::function<bool(std::string_view)>& done, millis
 
 bool Child::read_until_ends_with(std::string_view marker, milliseconds timeout) {
   return read_until([&](std::string_view fresh) { return fresh.ends_with(marker); }, timeout);
+}
+
+long Child::program_peak_rss_kb() const {
+  std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.starts_with("VmHWM:")) {
+      return std::stol(line.substr(6));
+    }
+  }
+  return -1;
 }
 
 std::string Child::take_new_output() {

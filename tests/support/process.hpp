@@ -33,7 +33,7 @@ struct ExitState {
   bool signaled = false;  // ended by `signal`
   int signal = 0;
   bool timed_out = false;  // still running at the deadline, then killed
-  long max_rss_kb = 0;     // peak resident memory
+  long max_rss_kb = 0;     // peak resident memory, the test's own at the fork included
   double cpu_seconds = 0;  // user and system time
 };
 
@@ -87,6 +87,10 @@ class Child {
   [[nodiscard]] const std::string& terminal_output() const { return terminal_output_; }
   // The output since the last call of take_new_output().
   std::string take_new_output();
+  // The peak resident memory of the program the child runs, so far, from /proc; -1 when it
+  // cannot be read (the child has ended). Unlike the peak that wait() reports, it leaves out
+  // what the child shared with the test before it started the program.
+  [[nodiscard]] long program_peak_rss_kb() const;
 
  private:
   Child() = default;

@@ -232,21 +232,6 @@ TEST(ConsoleKey, KeyHitConsumesNothing) {
   EXPECT_TRUE(c.key_hit()) << "the end of input counts as waiting input";
 }
 
-TEST(ConsoleEnd, EveryReadEndsTheRunAtEndOfInput) {
-  for (const char* input : {"", "\n\n  \n"}) {
-    FakeHost host(input);
-    Console c(host);
-    EXPECT_TRUE(ends_run([&] { c.read_number(0); })) << '"' << input << '"';
-  }
-  FakeHost word_host(" \n");
-  Console word(word_host);
-  EXPECT_TRUE(ends_run([&] { word.read_word(); }));
-  FakeHost number_host("5");
-  Console number(number_host);
-  EXPECT_EQ(number.read_number(0), 5) << "a number at the very end still counts";
-  EXPECT_TRUE(ends_run([&] { number.read_number(0); }));
-}
-
 TEST(ConsoleOutput, WritesEachScreenOnceBeforeWaiting) {
   FakeHost host("1\n");
   Console c(host);

@@ -121,8 +121,11 @@ TEST(TavroPiped, MenuAnswersThatNameNoEntry) {
             greeting() + repeat(title(false), 4) + settings_menu(15, 30, false) + title(false));
 }
 
+// The menu, a game, and every settings screen and key entry.
 TEST(TavroPiped, EndOfInputAtEveryPromptEndsWithStatusZero) {
-  for (const char* input : {"", "\n", "1\n", "1\nexi", "1\n8\n", "1\nexit\n"}) {
+  for (const char* input :
+       {"", "\n", "1\n", "1\nexi", "1\n8\n", "1\nexit\n", "2\n", "2\n1\n", "2\n2\n9\n", "2\n3\n",
+        "2\n4\n", "2\n4\n1\n", "2\n4\n1\na\n", "2\n4\n1\na\nb\nc\nd\n"}) {
     const Ran ran = run_piped(kExe, input, 10s);
     EXPECT_TRUE(ran.exit.exited) << '"' << input << '"';
     EXPECT_EQ(ran.exit.code, 0) << '"' << input << '"';

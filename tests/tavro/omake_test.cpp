@@ -159,20 +159,5 @@ TEST(Telephone, CustomerCallBackEchoesTheNumberAsRead) {
   }
 }
 
-TEST(BonusEnd, EndOfInputAnywhereInSettingsGameOrBonusEndsWithStatusZero) {
-  // Keys a b c d, debug on and 12 rows; a game won by seven moves up; then each script once.
-  const std::string full =
-      "2\n4\n1\na\nb\nc\nd\n0\n3\n1\n1\n12\n5\n1\na\na\na\na\na\na\na\nk\n"
-      "4\n0\nab1\nc1\nd4\n\n1\n1\n1\n0\n2\n1\n0123\nk3\n";
-  for (std::size_t cut = 0; cut <= full.size(); ++cut) {
-    FakeHost host(full.substr(0, cut));
-    EXPECT_EQ(testing::play_run(host), 0) << cut;
-    EXPECT_EQ(host.unread(), 0U) << cut;
-  }
-  EXPECT_EQ(omake, 1) << "the whole script wins the game";
-  EXPECT_EQ(global_col, 12);
-  reset_settings();
-}
-
 }  // namespace
 }  // namespace tavro

@@ -74,11 +74,32 @@ TEST(MainMenu, AnswersThatNameNoEntryRedrawTheTitle) {
   EXPECT_EQ(host.output, greeting() + repeat(title(false), 6));
 }
 
-TEST(MainMenu, EndOfInputEndsTheRunWithStatusZero) {
-  for (const char* input : {"", "\n\n", "x"}) {
-    FakeHost host(input);
-    EXPECT_EQ(testing::play_run(host), 0) << '"' << input << '"';
-    EXPECT_TRUE(host.output.ends_with("input 1 ～ 3 ->"_sj));
+// The end of input at any read, even in the middle of a line, ends the run with status 0: the
+// input is cut at every byte of a run through the settings, a won game and both bonus scripts.
+// Nothing follows the last prompt, and a number the input ends in still counts.
+TEST(MainMenu, EndOfInputAnywhereEndsTheRunWithStatusZero) {
+  // Keys a b c d, debug on and 12 rows; a game won by seven moves up; then each script once.
+  const std::string full =
+      "2\n4\n1\na\nb\nc\nd\n0\n3\n1\n1\n12\n5\n1\na\na\na\na\na\na\na\nk\n"
+      "4\n0\nab1\nc1\nd4\n\n1\n1\n1\n0\n2\n1\n0123\nk3\n";
+  for (std::size_t cut = 0; cut <= full.size(); ++cut) {
+    FakeHost host(full.substr(0, cut));
+    EXPECT_EQ(testing::play_run(host), 0) << cut;
+    EXPECT_EQ(host.unread(), 0U) << cut;
+  }
+  EXPECT_EQ(omake, 1) << "the whole script wins the game";
+  EXPECT_EQ(global_col, 12);
+
+  const std::string menu_prompt("input 1 ～ 3 ->"_sj);
+  struct Case {
+    const char* input;
+    std::string last;
+  };
+  for (const Case& c : {Case{"", menu_prompt}, Case{"\n\n  \n", menu_prompt},
+                        Case{"x", menu_prompt}, Case{"1", move_prompt()}}) {
+    FakeHost host(c.input);
+    EXPECT_EQ(testing::play_run(host), 0) << '"' << c.input << '"';
+    EXPECT_TRUE(host.output.ends_with(c.last)) << '"' << c.input << '"';
   }
 }
 
@@ -126,13 +147,6 @@ TEST(MainMenu, LossLeavesTheBonusLockedAndWaitsForAKey) {
                              lost_map + "gameover!!\n" + title(false));
   EXPECT_EQ(host.pauses.size(), 1U);
   EXPECT_EQ(omake, 0);
-}
-
-TEST(MainMenu, EndOfInputInsideAGameEndsTheRun) {
-  for (const char* input : {"1\n", "1\n8\n8\n8\n8\n8\n8\n8\n8\n"}) {
-    FakeHost host(input);
-    EXPECT_EQ(testing::play_run(host), 0) << input;
-  }
 }
 
 TEST(Locate, PrintsBreaksThenBlanks) {
