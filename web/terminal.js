@@ -65,6 +65,7 @@ export function startPage(game) {
     ended = true;
     worker?.terminate();
     worker = null;
+    lines.take(); // the rest of a paste is not shown after the end
     term.options.disableStdin = true;
     term.options.cursorInactiveStyle = 'none';
     term.blur();
