@@ -116,7 +116,7 @@ test('the editing table: each case typed after its prompt leaves its screen', as
 test('Enter hands over the line as edited, 4095 characters at most', async () => {
   const term = pageTerminal(80);
   const { lines, sent } = lineMode(term);
-  lines.input('ab 地\u0301\x7fc\x17d\x1b[De\r');
+  lines.input('ab 地\u0301\x7fc\x17d\x1b[D\x01\t\x04e\r'); // other control keys do nothing
   lines.input(`${'x'.repeat(5000)}\n\r`);
   await lines.settled();
   assert.deepEqual(sent.join('').split('\n'), ['ab de', 'x'.repeat(4095), '', '']);
