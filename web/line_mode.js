@@ -8,7 +8,8 @@
 // An erase never steps back with BS, which does not cross a row's start: it puts the cursor
 // on the first column of the last character that stays (CR, then up and right), blanks from
 // there to the end of the screen and shows that character again, which also leaves the cursor
-// after a character that filled its row exactly as the terminal left it. For that the line
+// after a character that filled its row exactly as the terminal left it. Only that end of the
+// line is drawn again, so that a line taller than the screen erases as well. For that the line
 // mode places the line's characters as the terminal did, from the column where the line began
 // (read from the terminal once what was shown before it has been drawn) and the terminal's
 // width as it is at the erase.
@@ -255,7 +256,12 @@ export class LineDiscipline {
     if (!shown) {
       return; // only marks typed first, drawn on what stood before the line
     }
-    const last = this.characters.findLastIndex((character) => character.columns > 0);
+    let last = this.characters.findLastIndex((character) => character.columns > 0);
+    if (last > 0 && this.placed[last].column === 0) {
+      // Blanking from a row's start would cut that row off the one above (the terminal keeps
+      // them one line for copying and rewrapping): the character before it wraps it again.
+      last = this.characters.findLastIndex((character, i) => i < last && character.columns > 0);
+    }
     const from = last < 0 ? this.startPosition(width) : this.placed[last];
     this.echo += `\r${moveBy('A', end.row - from.row)}${moveBy('C', from.column)}\x1b[J`;
     if (last >= 0) {

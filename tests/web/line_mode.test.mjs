@@ -113,6 +113,19 @@ test('the editing table: each case typed after its prompt leaves its screen', as
   t.diagnostic(`${cases.length} cases`);
 });
 
+test('a line erased back to the start of a row stays one line with the row above', async () => {
+  // What copying a line and rewrapping it on a resize go by.
+  const term = pageTerminal(10);
+  const { lines } = lineMode(term);
+  lines.input(`${'x'.repeat(25)}${'\x7f'.repeat(4)}`);
+  await lines.settled();
+  await drawn(term);
+  const wrapped = [1, 2, 3].map((y) => term.buffer.active.getLine(y).isWrapped);
+  assert.deepEqual({ rows: screenRows(term), wrapped },
+    { rows: ['x'.repeat(10), 'x'.repeat(10), 'x'], wrapped: [true, true, false] });
+  term.dispose();
+});
+
 test('Enter hands over the line as edited, 4095 characters at most', async () => {
   const term = pageTerminal(80);
   const { lines, sent } = lineMode(term);
