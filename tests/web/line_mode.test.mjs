@@ -94,36 +94,43 @@ function screenRows(term) {
   return rows;
 }
 
+// Types `keys` all at once (as a paste brings them: erases wait for the line's start column)
+// after `prompt` in a terminal `columns` wide; the terminal, once it has drawn everything.
+async function typedAfter(columns, prompt, keys) {
+  const term = pageTerminal(columns);
+  term.write(prompt);
+  const { lines } = lineMode(term);
+  lines.input(keys);
+  await lines.settled();
+  await drawn(term);
+  const { cursorY, cursorX } = term.buffer.active;
+  return { term, cursor: [cursorY, cursorX], rows: screenRows(term) };
+}
+
 test('the editing table: each case typed after its prompt leaves its screen', async (t) => {
   const cases = readCases();
   assert.ok(cases.length >= 20, `${cases.length} cases`);
   for (const { name, columns, prompt, keys, cursor, rows } of cases) {
-    // All keys at once, as a paste brings them: the erases wait for the line's start column.
-    const term = pageTerminal(columns);
-    term.write(prompt);
-    const { lines } = lineMode(term);
-    lines.input(keys);
-    await lines.settled();
-    await drawn(term);
-    const buffer = term.buffer.active;
-    assert.deepEqual({ cursor: [buffer.cursorY, buffer.cursorX], rows: screenRows(term) },
-      { cursor, rows }, name);
-    term.dispose();
+    const typed = await typedAfter(columns, prompt, keys);
+    assert.deepEqual({ cursor: typed.cursor, rows: typed.rows }, { cursor, rows }, name);
+    typed.term.dispose();
   }
   t.diagnostic(`${cases.length} cases`);
 });
 
+test('on the page an ambiguous character is erased by two columns', async () => {
+  // Not in the table: a UTF-8 terminal gives these characters one column.
+  // The fifth star does not fit in the last column and wraps whole.
+  const { cursor, rows } = await typedAfter(10, '', 'a★★★★★\x7f');
+  assert.deepEqual({ cursor, rows }, { cursor: [0, 9], rows: ['a★★★★'] });
+});
+
 test('a line erased back to the start of a row stays one line with the row above', async () => {
   // What copying a line and rewrapping it on a resize go by.
-  const term = pageTerminal(10);
-  const { lines } = lineMode(term);
-  lines.input(`${'x'.repeat(25)}${'\x7f'.repeat(4)}`);
-  await lines.settled();
-  await drawn(term);
+  const { term, rows } = await typedAfter(10, '', `${'x'.repeat(25)}${'\x7f'.repeat(4)}`);
   const wrapped = [1, 2, 3].map((y) => term.buffer.active.getLine(y).isWrapped);
-  assert.deepEqual({ rows: screenRows(term), wrapped },
+  assert.deepEqual({ rows, wrapped },
     { rows: ['x'.repeat(10), 'x'.repeat(10), 'x'], wrapped: [true, true, false] });
-  term.dispose();
 });
 
 test('Enter hands over the line as edited, 4095 characters at most', async () => {
