@@ -159,8 +159,14 @@ class Announcer {
       }
       said = rows.join('\n');
     }
-    // eslint-disable-next-line no-control-regex
-    said = said.replace(/\x1b\[[0-9;?]*[\x40-\x7e]/g, '').replace(/[ \u3000]+/g, ' ').trim();
+    // Without escape sequences and blank lines.
+    said = said
+      // eslint-disable-next-line no-control-regex
+      .replace(/\x1b\[[0-9;?]*[\x40-\x7e]/g, '')
+      .split('\n')
+      .map((line) => line.trim())
+      .filter((line) => line !== '')
+      .join('\n');
     this.text = '';
     this.cleared = false;
     if (said !== '') {
