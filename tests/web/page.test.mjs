@@ -234,22 +234,28 @@ describe('the page for everyone', () => {
     try {
       const game = await GamePage.open(browser, session.server.url, 'tavro-2dgame.html');
       await game.waitForScreen(screen('b.menu'), START_MS);
-      // Two different characters drawn alike are both the empty box of a missing glyph.
-      const drawnAlike = (family) => game.page.evaluate((font) => {
+      // Drawings of each of `characters` in `font` that look like the missing glyph's box.
+      const boxes = (font, characters) => game.page.evaluate(([family, list]) => {
         const draw = (character) => {
           const canvas = document.createElement('canvas');
           canvas.width = 40;
           canvas.height = 40;
           const context = canvas.getContext('2d');
-          context.font = `32px ${font}`;
+          context.font = `32px ${family}`;
           context.fillText(character, 2, 32);
           return canvas.toDataURL();
         };
-        return draw('地') === draw('雷');
-      }, family);
-      assert.equal(await drawnAlike('monospace'), true, 'the system still has Japanese fonts');
-      assert.equal(await drawnAlike(await game.page.evaluate(() => term.options.fontFamily)),
-        false, 'the terminal\'s font draws no Japanese');
+        const box = draw('\u{e000}');
+        return list.filter((character) => draw(character) === box);
+      }, [font, characters]);
+      assert.deepEqual(await boxes('monospace', ['地', '雷']), ['地', '雷'],
+        'the system still has Japanese fonts');
+      // Every character the programs print, in the terminal's font.
+      const printed = [...new Set(Object.values(session.screens).join(''))]
+        .filter((character) => character > '~' && !/\s/u.test(character));
+      t.diagnostic(`${printed.length} characters besides ASCII`);
+      assert.deepEqual(await boxes(await game.page.evaluate(() => term.options.fontFamily),
+        printed), []);
       // The cells were measured in the site's font: half an em wide, 80 of them 40 em.
       const width = await game.page.evaluate(
         () => document.querySelector('.xterm-screen').getBoundingClientRect().width);
