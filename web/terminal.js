@@ -254,11 +254,11 @@ function openTerminal(game, workerUrl, firstWorker, page) {
   }
   term.onData(keys);
 
-  // On a touch screen the page offers a text field of its own, which the phone's keyboard and
-  // input method edit as any other (xterm.js's hidden one loses keys there); Enter sends what
-  // it holds as the keys that type it, then Enter. A tap on the terminal answers a wait for
-  // any key, and does not open the keyboard.
-  const touch = matchMedia('(pointer: coarse)').matches || navigator.maxTouchPoints > 0;
+  // Where the pointer is a finger, the page offers a text field of its own, which the phone's
+  // keyboard and input method edit as any other (xterm.js's hidden one loses keys there); Enter
+  // sends what it holds as the keys that type it, then Enter. A tap on the terminal answers a
+  // wait for any key, and does not open the keyboard.
+  const touch = matchMedia('(pointer: coarse)').matches;
   if (touch) {
     typing.hidden = false;
     term.textarea?.setAttribute('inputmode', 'none');
