@@ -161,7 +161,6 @@ class Announcer {
     }
     // Without escape sequences and blank lines.
     said = said
-      // eslint-disable-next-line no-control-regex
       .replace(/\x1b\[[0-9;?]*[\x40-\x7e]/g, '')
       .split('\n')
       .map((line) => line.trim())

@@ -380,13 +380,14 @@ export function drawnLayout(game, y) {
     let drift = 0;
     const range = document.createRange();
     for (let node = walker.nextNode(); node; node = walker.nextNode()) {
-      for (let at = 0; at < node.data.length; at += node.data[at].length) {
+      for (let at = 0; at < node.data.length;) {
         const character = String.fromCodePoint(node.data.codePointAt(at));
+        at += character.length;
         if (character === ' ' || character === '\u00a0') {
           continue;
         }
-        range.setStart(node, at);
-        range.setEnd(node, at + character.length);
+        range.setStart(node, at - character.length);
+        range.setEnd(node, at);
         const x = (range.getBoundingClientRect().left - screen.left) / cell;
         drift = Math.max(drift, Math.abs(x - Math.round(x)) * cell);
         layout.push([Math.round(x), character]);
