@@ -32,21 +32,92 @@ function(tavro_web_module target export_name)
     -sEXPORTED_RUNTIME_METHODS=ccall)
 endfunction()
 
-# The site: the pages, scripts and styles of web/, the two games' modules and xterm.js.
+# The site: the pages, scripts and styles of web/, both games' pages from one template, the two
+# games' modules, xterm.js and the web font.
 function(tavro_web_site)
   set(site ${CMAKE_BINARY_DIR}/site)
   file(GLOB pages CONFIGURE_DEPENDS
     ${PROJECT_SOURCE_DIR}/web/*.html ${PROJECT_SOURCE_DIR}/web/*.js ${PROJECT_SOURCE_DIR}/web/*.css)
   set(modules)
+  set(game_pages)
   foreach(game IN ITEMS tavro tavro-2dgame)
     list(APPEND modules $<TARGET_FILE:${game}> $<TARGET_FILE_DIR:${game}>/${game}.wasm)
+    set(TAVRO_GAME ${game})
+    configure_file(${PROJECT_SOURCE_DIR}/web/game.html.in ${CMAKE_BINARY_DIR}/pages/${game}.html
+      @ONLY)
+    list(APPEND game_pages ${CMAKE_BINARY_DIR}/pages/${game}.html)
   endforeach()
+  tavro_web_font(${site}/fonts font)
   add_custom_target(web_site ALL
     COMMAND ${CMAKE_COMMAND} -E make_directory ${site}/xterm
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${pages} ${modules} ${site}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${pages} ${game_pages} ${modules} ${site}
     COMMAND ${CMAKE_COMMAND} -E copy_if_different
       ${TAVRO_XTERM_DIR}/lib/xterm.js ${TAVRO_XTERM_DIR}/css/xterm.css ${site}/xterm
+    DEPENDS ${font}
     COMMENT "Assembling the web site in ${site}"
     VERBATIM)
   add_dependencies(web_site tavro tavro-2dgame)
+endfunction()
+
+# The terminal's font, in `dir`: a WOFF2 subset of Debian's Noto Sans Mono CJK JP (package
+# fonts-noto-cjk, cut by pyftsubset of package fonttools), and its licence, the SIL Open Font
+# License as Debian's copyright file gives it. The subset holds ASCII, every character of the
+# programs' printed texts, the full-width forms and the kana (a player may type those with an
+# input method); anything else falls back to the system's fonts. Sets `out` to the files.
+function(tavro_web_font dir out)
+  set(TAVRO_NOTO_CJK /usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc
+    CACHE FILEPATH "Noto Sans CJK Regular collection (Debian's fonts-noto-cjk)")
+  set(TAVRO_NOTO_CJK_COPYRIGHT /usr/share/doc/fonts-noto-cjk/copyright
+    CACHE FILEPATH "The copyright file of fonts-noto-cjk, which holds the font's licence")
+  find_program(TAVRO_PYFTSUBSET pyftsubset)
+  if(NOT EXISTS ${TAVRO_NOTO_CJK} OR NOT TAVRO_PYFTSUBSET)
+    message(FATAL_ERROR "The web font is made from ${TAVRO_NOTO_CJK} with pyftsubset: install "
+      "the Debian packages fonts-noto-cjk, fonttools and python3-brotli")
+  endif()
+  # The collection's font number of "Noto Sans Mono CJK JP".
+  set(TAVRO_NOTO_CJK_MONO_JP 5 CACHE STRING "Noto Sans Mono CJK JP's number in TAVRO_NOTO_CJK")
+
+  file(GLOB sources CONFIGURE_DEPENDS
+    ${PROJECT_SOURCE_DIR}/tavro/*.cpp ${PROJECT_SOURCE_DIR}/tavro-2dgame/*.cpp)
+  set(text ${CMAKE_BINARY_DIR}/font_text.txt)
+  set(font ${dir}/tavro-mono.woff2)
+  # ASCII, the ideographic space and punctuation, hiragana and katakana, the full-width forms
+  # and the half-width katakana.
+  set(ranges U+0020-007E,U+3000-303F,U+3041-30FF,U+FF01-FF9F)
+  add_custom_command(OUTPUT ${text}
+    COMMAND ${CMAKE_COMMAND} "-DSOURCES=${sources}" -DOUTPUT=${text}
+      -P ${PROJECT_SOURCE_DIR}/cmake/WebFontText.cmake
+    DEPENDS ${sources} ${PROJECT_SOURCE_DIR}/cmake/WebFontText.cmake
+    COMMENT "Collecting the characters the games print"
+    VERBATIM)
+  add_custom_command(OUTPUT ${font}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+    COMMAND ${TAVRO_PYFTSUBSET} ${TAVRO_NOTO_CJK} --font-number=${TAVRO_NOTO_CJK_MONO_JP}
+      --text-file=${text} --unicodes=${ranges} --layout-features= --no-hinting
+      --desubroutinize --flavor=woff2 --output-file=${font}
+    DEPENDS ${text} ${TAVRO_NOTO_CJK}
+    COMMENT "Cutting the web font from Noto Sans Mono CJK JP"
+    VERBATIM)
+
+  # The licence: the copyright file's paragraph "License: SIL-1.1", its lines unindented and
+  # its lone dots made blank lines again.
+  file(STRINGS ${TAVRO_NOTO_CJK_COPYRIGHT} lines)
+  string(CONCAT licence "Noto Sans Mono CJK JP, cut to the characters this site shows.\n"
+    "Copyright © 2014-2021 Adobe (http://www.adobe.com/).\n\n")
+  set(in_licence FALSE)
+  foreach(line IN LISTS lines)
+    if(line STREQUAL "License: SIL-1.1")
+      set(in_licence TRUE)
+    elseif(in_licence AND line MATCHES "^ (.*)$")
+      if(CMAKE_MATCH_1 STREQUAL ".")
+        string(APPEND licence "\n")
+      else()
+        string(APPEND licence "${CMAKE_MATCH_1}\n")
+      endif()
+    else()
+      set(in_licence FALSE)
+    endif()
+  endforeach()
+  file(GENERATE OUTPUT ${dir}/OFL.txt CONTENT "${licence}")
+  set(${out} ${font} ${dir}/OFL.txt PARENT_SCOPE)
 endfunction()

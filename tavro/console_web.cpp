@@ -26,6 +26,7 @@
 EM_JS(void, page_write, (const char* bytes, std::size_t size),
       { Module.writeOutput(HEAPU8.subarray(bytes, bytes + size)); });
 EM_JS(void, page_line_mode, (int on), { Module.setLineMode(on !== 0); });
+EM_JS(void, page_key_wait, (int on), { Module.setKeyWait(on !== 0); });
 // Resolves true as soon as typed bytes are queued, false when `timeout_ms` (-1: no limit) has
 // passed first.
 EM_ASYNC_JS(int, page_wait_input, (int timeout_ms),
@@ -70,7 +71,13 @@ class WebHost final : public Host {
   void clear_screen(std::string& frame) override { frame.append(kClearSequence); }
   std::size_t read(char* buffer, std::size_t size) override { return editor_.read(buffer, size); }
   [[nodiscard]] bool is_terminal() const override { return true; }
-  int read_key() override { return editor_.read_key(); }
+  // The page lets a tap answer a wait for any key, as a touch screen has no keys to press.
+  int read_key() override {
+    page_key_wait(1);
+    const int key = editor_.read_key();
+    page_key_wait(0);
+    return key;
+  }
   bool wait_for_input(int timeout_ms) override {
     return editor_.has_pending() || page_wait_input(timeout_ms) != 0;
   }

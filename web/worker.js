@@ -4,12 +4,13 @@
 //
 // To the page: {type: 'output', text} for what the program prints, decoded from UTF-8 as a
 // stream so that a character split between two writes arrives whole; {type: 'linemode', on}
-// when the program switches the page's line mode; {type: 'exit', status} when it has ended.
+// when the program switches the page's line mode; {type: 'keywait', on} while it waits for any
+// one key (a tap may answer that); {type: 'exit', status} when it has ended.
 // From the page: {type: 'input', bytes}, queued here until the program reads them.
 //
 // The program's host (tavro/console_web.cpp, tavro-2dgame/runtime_web.cpp) reaches the
-// functions below through its module object: writeOutput, setLineMode, waitInput, readInput
-// and sleep. An awaited one suspends the program (Asyncify) and leaves the worker idle.
+// functions below through its module object: writeOutput, setLineMode, setKeyWait, waitInput,
+// readInput and sleep. An awaited one suspends the program (Asyncify) and leaves the worker idle.
 'use strict';
 
 const factories = { tavro: 'createTavro', 'tavro-2dgame': 'createTavro2dgame' };
@@ -95,11 +96,16 @@ function setLineMode(on) {
   self.postMessage({ type: 'linemode', on });
 }
 
+function setKeyWait(on) {
+  self.postMessage({ type: 'keywait', on });
+}
+
 async function run() {
   importScripts(`${game}.js`);
   const module = await self[factories[game]]({
     writeOutput,
     setLineMode,
+    setKeyWait,
     waitInput,
     readInput,
     sleep,

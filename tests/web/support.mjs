@@ -66,9 +66,13 @@ export async function serveSite() {
   return { url: `http://127.0.0.1:${port}/`, close: () => server.kill() };
 }
 
-export async function launchBrowser() {
+// Headless Chromium; `env` adds to its environment (FONTCONFIG_FILE, say).
+export async function launchBrowser(env = {}) {
   const args = process.getuid?.() === 0 ? ['--no-sandbox'] : [];
-  return chromium.launch({ executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium', args });
+  return chromium.launch({
+    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium', args,
+    env: { ...process.env, ...env },
+  });
 }
 
 // For the tests of a file: the expected screens, the site served and a browser, from before
@@ -84,21 +88,37 @@ export function browserSession() {
     await session.browser?.close();
     session.server?.close();
   });
-  session.open = (file) => GamePage.open(session.browser, session.server.url, file);
+  session.open = (file, options) =>
+    GamePage.open(session.browser, session.server.url, file, options);
   return session;
 }
 
+// A phone as the DevTools protocol emulates one: its screen, touch and user agent.
+const PHONE = { width: 390, height: 844, deviceScaleFactor: 3, mobile: true };
+const PHONE_AGENT = 'Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 ' +
+  '(KHTML, like Gecko) Chrome/156.0.0.0 Mobile Safari/537.36';
+
 // One game's page in a fresh browser context, with every error that the page or its worker
-// reports collected in `errors`.
+// reports collected in `errors`; `phone` emulates a phone, and `beforeLoad(page)` runs before
+// the page is loaded.
 export class GamePage {
-  static async open(browser, url, file) {
-    const context = await browser.newContext({ viewport: { width: 1000, height: 700 } });
+  static async open(browser, url, file, { phone = false, beforeLoad = null } = {}) {
+    const context = await browser.newContext(
+      { viewport: phone ? null : { width: 1000, height: 700 } });
     const page = await context.newPage();
     const game = new GamePage(context, page);
+    game.cdp = await context.newCDPSession(page);
+    if (phone) {
+      await game.cdp.send('Emulation.setDeviceMetricsOverride', PHONE);
+      await game.cdp.send('Emulation.setTouchEmulationEnabled',
+        { enabled: true, maxTouchPoints: 5 });
+      await game.cdp.send('Emulation.setUserAgentOverride', { userAgent: PHONE_AGENT });
+    }
     page.on('console', (message) => game.noteConsole('page', message));
     page.on('pageerror', (error) => game.errors.push(`page: ${error.message}`));
     page.on('worker', (worker) =>
       worker.on('console', (message) => game.noteConsole('worker', message)));
+    await beforeLoad?.(page);
     game.navigated = performance.now();
     await page.goto(url + file);
     await page.waitForFunction(() => window.term !== undefined);
@@ -194,6 +214,24 @@ export class GamePage {
 
   press(key) {
     return this.page.keyboard.press(key);
+  }
+
+  // A finger's tap on the middle of the element that `selector` names.
+  async tap(selector) {
+    const box = await this.page.locator(selector).boundingBox();
+    const point = { x: box.x + box.width / 2, y: box.y + box.height / 2 };
+    await this.cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [point] });
+    await this.cdp.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+  }
+
+  // On a touch screen: `text` typed into the page's text field, as a phone's keyboard or input
+  // method commits it, then its Enter button tapped.
+  async touchAnswer(text) {
+    await this.tap('#typed');
+    if (text !== '') {
+      await this.cdp.send('Input.insertText', { text });
+    }
+    await this.tap('#typing button');
   }
 
   // Types `text`, then Enter.
@@ -327,4 +365,34 @@ export async function terminalLayout(game, y) {
 export function documentRow(game, y) {
   return game.page.evaluate((row) => document.querySelector('.xterm-rows').children[row]
     .textContent.replace(/\u00a0/g, ' ').trimEnd(), y);
+}
+
+// Where the characters of row `y` are drawn: [column, character] pairs, blanks left out, the
+// column read from each character's drawn left edge, and the largest distance (px) of an edge
+// from its column's.
+export function drawnLayout(game, y) {
+  return game.page.evaluate((row) => {
+    const screen = document.querySelector('.xterm-screen').getBoundingClientRect();
+    const cell = screen.width / window.term.cols;
+    const walker = document.createTreeWalker(document.querySelector('.xterm-rows').children[row],
+      NodeFilter.SHOW_TEXT);
+    const layout = [];
+    let drift = 0;
+    const range = document.createRange();
+    for (let node = walker.nextNode(); node; node = walker.nextNode()) {
+      for (let at = 0; at < node.data.length;) {
+        const character = String.fromCodePoint(node.data.codePointAt(at));
+        at += character.length;
+        if (character === ' ' || character === '\u00a0') {
+          continue;
+        }
+        range.setStart(node, at - character.length);
+        range.setEnd(node, at);
+        const x = (range.getBoundingClientRect().left - screen.left) / cell;
+        drift = Math.max(drift, Math.abs(x - Math.round(x)) * cell);
+        layout.push([Math.round(x), character]);
+      }
+    }
+    return { layout, drift };
+  }, y);
 }
