@@ -17,6 +17,8 @@ const FONT = '"tavro mono", "Noto Sans Mono CJK JP", "MS Gothic", "Osaka-Mono", 
 const CLEAR = '\x1b[2J';
 // How long output must pause before what it showed is read out.
 const ANNOUNCE_AFTER_MS = 250;
+// Added text beyond this is no longer news: the whole screen is read out instead.
+const MAX_ANNOUNCED = 4 * 80 * 25;
 
 // The font size that style.css gives the terminal for the page's width (80 columns fit it).
 function fittedFontSize(element) {
@@ -41,6 +43,13 @@ class Announcer {
       this.text = text.slice(at + CLEAR.length);
     } else {
       this.text += text;
+    }
+    // More than a screen's worth has scrolled by (program B clears with empty lines, and a
+    // paste may bring thousands of answers): read out the screen as it then stands, rather than
+    // hand screen readers everything that passed.
+    if (this.text.length > MAX_ANNOUNCED) {
+      this.cleared = true;
+      this.text = '';
     }
     clearTimeout(this.timer);
     this.timer = setTimeout(() => this.announce(), ANNOUNCE_AFTER_MS);
