@@ -113,6 +113,22 @@ function skipEscapeSequence(data, at) {
   return next + String.fromCodePoint(data.codePointAt(next)).length;
 }
 
+// Why the worker's script at `url` did not load, asked of the server again (the error event of
+// a worker says nothing of it).
+async function workerLoadFailure(url) {
+  const file = url.replace(/\?.*/, '');
+  try {
+    const response = await fetch(url, { cache: 'no-store' });
+    if (!response.ok) {
+      const reason = `HTTP ${response.status} ${response.statusText}`.trimEnd();
+      return `${file} could not be loaded: ${reason}`;
+    }
+    return `${file} was loaded but did not run`;
+  } catch {
+    return `${file} could not be loaded: no answer from the network`;
+  }
+}
+
 // Runs `game` ('tavro' or 'tavro-2dgame') in the page's terminal element.
 export function startPage(game) {
   // The game starts loading first: its module is fetched and compiled while the terminal is
@@ -201,13 +217,20 @@ export function startPage(game) {
         case 'exit':
           showEnd(message.status, `${game} ended with status ${message.status}.`);
           break;
+        case 'failed':
+          showEnd(null, `${game} could not start: ${message.text}.`);
+          break;
         default:
           console.warn('unknown message from the game', message);
       }
     };
-    worker.onerror = (event) => {
-      console.error(`${game} stopped:`, event.message);
-      showEnd(null, `${game} stopped: ${event.message}`);
+    worker.onerror = async (event) => {
+      // An error without a message is the worker's own script failing to load.
+      const notice = event.message
+        ? `${game} stopped: ${event.message}`
+        : `${game} could not start: ${await workerLoadFailure(workerUrl)}.`;
+      console.error(notice);
+      showEnd(null, notice);
     };
     term.focus();
   }

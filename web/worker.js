@@ -4,7 +4,8 @@
 //
 // To the page: {type: 'output', text} for what the program prints, decoded from UTF-8 as a
 // stream so that a character split between two writes arrives whole; {type: 'linemode', on}
-// when the program switches the page's line mode; {type: 'exit', status} when it has ended.
+// when the program switches the page's line mode; {type: 'exit', status} when it has ended;
+// {type: 'failed', text} when the game could not be loaded, saying which file and why.
 // From the page: {type: 'input', bytes}, queued here until the program reads them.
 //
 // The program's host (tavro/console_web.cpp, tavro-2dgame/runtime_web.cpp) reaches the
@@ -95,15 +96,64 @@ function setLineMode(on) {
   self.postMessage({ type: 'linemode', on });
 }
 
+// A file of the game, fetched: the response, or an error that says which file failed and how.
+async function load(file) {
+  let response;
+  try {
+    response = await fetch(file, { credentials: 'same-origin' });
+  } catch {
+    throw new LoadError(`${file} could not be loaded: no answer from the network`);
+  }
+  if (!response.ok) {
+    const reason = `HTTP ${response.status} ${response.statusText}`.trimEnd();
+    throw new LoadError(`${file} could not be loaded: ${reason}`);
+  }
+  return response;
+}
+
+class LoadError extends Error {}
+
+// Compiles the game's .wasm from `response` for Emscripten's instantiateWasm, streamed when the
+// server labels it as WebAssembly.
+async function instantiate(response, imports) {
+  const wasm = response.headers.get('Content-Type')?.startsWith('application/wasm');
+  const { instance } = wasm
+    ? await WebAssembly.instantiateStreaming(response, imports)
+    : await WebAssembly.instantiate(await response.arrayBuffer(), imports);
+  return instance;
+}
+
 async function run() {
-  importScripts(`${game}.js`);
-  const module = await self[factories[game]]({
-    writeOutput,
-    setLineMode,
-    waitInput,
-    readInput,
-    sleep,
+  // Both files are asked for at once; the script is run from its fetched text, so that a
+  // failure is known with its status rather than as importScripts' bare network error.
+  const wasmResponse = load(`${game}.wasm`);
+  wasmResponse.catch(() => {}); // reported when awaited below
+  const script = await (await load(`${game}.js`)).blob();
+  const scriptUrl = URL.createObjectURL(script);
+  try {
+    importScripts(scriptUrl);
+  } finally {
+    URL.revokeObjectURL(scriptUrl);
+  }
+  let failWasm;
+  const wasmFailed = new Promise((resolve, reject) => {
+    failWasm = reject;
   });
+  const module = await Promise.race([
+    self[factories[game]]({
+      writeOutput,
+      setLineMode,
+      waitInput,
+      readInput,
+      sleep,
+      instantiateWasm(imports, receiveInstance) {
+        wasmResponse.then((response) => instantiate(response, imports))
+          .then((instance) => receiveInstance(instance), failWasm);
+        return {};
+      },
+    }),
+    wasmFailed,
+  ]);
   let status;
   try {
     // Settles when main returns; a call of exit() rejects it with Emscripten's ExitStatus.
@@ -118,8 +168,17 @@ async function run() {
   self.postMessage({ type: 'exit', status });
 }
 
-// Anything else that goes wrong is the worker's error, which the page is told of.
 run().catch((error) => {
+  if (error instanceof LoadError) {
+    self.postMessage({ type: 'failed', text: error.message });
+    return;
+  }
+  if (error instanceof WebAssembly.CompileError || error instanceof WebAssembly.LinkError) {
+    const text = `${game}.wasm is not this game's module: ${error.message}`;
+    self.postMessage({ type: 'failed', text });
+    return;
+  }
+  // Anything else that goes wrong is the worker's error, which the page is told of.
   setTimeout(() => {
     throw error;
   });
