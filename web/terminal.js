@@ -134,7 +134,9 @@ export function startPage(game) {
   // The game starts loading first: its module is fetched and compiled while the terminal is
   // made; what it prints waits in the message queue until this function has returned.
   const workerUrl = `worker.js?game=${encodeURIComponent(game)}`;
-  const firstWorker = new Worker(workerUrl);
+  // A worker that the page's head created for this game before xterm.js had loaded.
+  const early = window.tavroWorker;
+  const firstWorker = early?.game === game ? early.worker : new Worker(workerUrl);
   const element = document.getElementById('terminal');
   const status = document.getElementById('status');
   const restart = document.getElementById('restart');
@@ -224,7 +226,7 @@ export function startPage(game) {
           console.warn('unknown message from the game', message);
       }
     };
-    worker.onerror = async (event) => {
+    const stopped = async (event) => {
       // An error without a message is the worker's own script failing to load.
       const notice = event.message
         ? `${game} stopped: ${event.message}`
@@ -232,6 +234,11 @@ export function startPage(game) {
       console.error(notice);
       showEnd(null, notice);
     };
+    worker.onerror = stopped;
+    worker.postMessage({ type: 'start' });
+    if (worker === early?.worker && early.error) {
+      stopped(early.error);
+    }
     term.focus();
   }
 

@@ -6,7 +6,9 @@
 // stream so that a character split between two writes arrives whole; {type: 'linemode', on}
 // when the program switches the page's line mode; {type: 'exit', status} when it has ended;
 // {type: 'failed', text} when the game could not be loaded, saying which file and why.
-// From the page: {type: 'input', bytes}, queued here until the program reads them.
+// From the page: {type: 'start'} once it listens, and {type: 'input', bytes}, queued here until
+// the program reads them. The page may create the worker before it can listen (the game loads
+// while xterm.js does): until 'start', the game is loaded but not run, and nothing is posted.
 //
 // The program's host (tavro/console_web.cpp, tavro-2dgame/runtime_web.cpp) reaches the
 // functions below through its module object: writeOutput, setLineMode, waitInput, readInput
@@ -26,7 +28,17 @@ let queued = 0;
 // Settles the pending waitInput, if one is waiting.
 let wake = null;
 
+// Resolved by the page's 'start'.
+let listening;
+const pageListens = new Promise((resolve) => {
+  listening = resolve;
+});
+
 self.onmessage = ({ data: message }) => {
+  if (message.type === 'start') {
+    listening();
+    return;
+  }
   if (message.type !== 'input' || message.bytes.length === 0) {
     return;
   }
@@ -154,6 +166,7 @@ async function run() {
     }),
     wasmFailed,
   ]);
+  await pageListens;
   let status;
   try {
     // Settles when main returns; a call of exit() rejects it with Emscripten's ExitStatus.
@@ -168,7 +181,8 @@ async function run() {
   self.postMessage({ type: 'exit', status });
 }
 
-run().catch((error) => {
+run().catch(async (error) => {
+  await pageListens;
   if (error instanceof LoadError) {
     self.postMessage({ type: 'failed', text: error.message });
     return;

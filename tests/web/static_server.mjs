@@ -1,11 +1,12 @@
 // A static file server for the browser tests and bench/web, as an ordinary web host serves the
 // site: files of a folder on 127.0.0.1 only, their types, text compressed with gzip when the
-// browser accepts it, an ETag with 304 answers, 404 for what is not there.
+// browser accepts it (each file compressed once, as hosts keep it), an ETag with 304 answers,
+// 404 for what is not there.
 import { createReadStream } from 'node:fs';
-import { stat } from 'node:fs/promises';
+import { readFile, stat } from 'node:fs/promises';
 import { createServer } from 'node:http';
 import { extname, join, normalize, sep } from 'node:path';
-import { createGzip } from 'node:zlib';
+import { gzipSync } from 'node:zlib';
 
 const types = {
   '.html': 'text/html; charset=utf-8',
@@ -22,6 +23,17 @@ const types = {
   '.woff2': 'font/woff2',
 };
 const compressed = /^(text\/|application\/(json|manifest\+json)|image\/svg)/;
+
+// Compressed files by path and ETag.
+const gzipped = new Map();
+
+async function compressedFile(file, tag) {
+  const key = `${file} ${tag}`;
+  if (!gzipped.has(key)) {
+    gzipped.set(key, gzipSync(await readFile(file)));
+  }
+  return gzipped.get(key);
+}
 
 async function answer(root, request, response) {
   const path = decodeURIComponent(new URL(request.url, 'http://host').pathname);
@@ -47,19 +59,20 @@ async function answer(root, request, response) {
   const type = types[extname(file)] ?? 'application/octet-stream';
   const headers = { 'Content-Type': type, ETag: tag };
   const gzip = compressed.test(type) && /\bgzip\b/.test(request.headers['accept-encoding'] ?? '');
+  const body = gzip ? await compressedFile(file, tag) : null;
   if (gzip) {
     headers['Content-Encoding'] = 'gzip';
     headers.Vary = 'Accept-Encoding';
-  } else {
-    headers['Content-Length'] = info.size;
   }
+  headers['Content-Length'] = body?.length ?? info.size;
   response.writeHead(200, headers);
   if (request.method === 'HEAD') {
     response.end();
-    return;
+  } else if (body) {
+    response.end(body);
+  } else {
+    createReadStream(file).pipe(response);
   }
-  const body = createReadStream(file);
-  (gzip ? body.pipe(createGzip()) : body).pipe(response);
 }
 
 // Serves `folder` on a free port of 127.0.0.1: its URL (ending in "/") and a close function.
