@@ -113,22 +113,6 @@ function skipEscapeSequence(data, at) {
   return next + String.fromCodePoint(data.codePointAt(next)).length;
 }
 
-// Why the worker's script at `url` did not load, asked of the server again (the error event of
-// a worker says nothing of it).
-async function workerLoadFailure(url) {
-  const file = url.replace(/\?.*/, '');
-  try {
-    const response = await fetch(url, { cache: 'no-store' });
-    if (!response.ok) {
-      const reason = `HTTP ${response.status} ${response.statusText}`.trimEnd();
-      return `${file} could not be loaded: ${reason}`;
-    }
-    return `${file} was loaded but did not run`;
-  } catch {
-    return `${file} could not be loaded: no answer from the network`;
-  }
-}
-
 // Runs `game` ('tavro' or 'tavro-2dgame') in the page's terminal element.
 export function startPage(game) {
   // The game starts loading first: its module is fetched and compiled while the terminal is
@@ -227,10 +211,12 @@ export function startPage(game) {
       }
     };
     const stopped = async (event) => {
-      // An error without a message is the worker's own script failing to load.
+      // An error without a message is the worker's own script failing to load; the page's
+      // load_errors.js asks the server why.
+      const failure = window.tavroLoadFailure ?? (async () => 'worker.js could not be loaded');
       const notice = event.message
         ? `${game} stopped: ${event.message}`
-        : `${game} could not start: ${await workerLoadFailure(workerUrl)}.`;
+        : `${game} could not start: ${await failure(workerUrl)}.`;
       console.error(notice);
       showEnd(null, notice);
     };

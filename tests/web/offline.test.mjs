@@ -194,9 +194,20 @@ describe('the site in the browser', () => {
     assert.deepEqual(await notice('tavro.html'), { restart: true,
       text: 'tavro could not start: tavro.wasm could not be loaded: HTTP 404 Not Found.' });
     assert.deepEqual(await notice('tavro-2dgame.html'), { restart: true,
-      text: 'tavro-2dgame could not start: tavro-2dgame.js could not be loaded: HTTP 404 Not Found.' });
+      text: 'tavro-2dgame could not start: ' +
+        'tavro-2dgame.js could not be loaded: HTTP 404 Not Found.' });
     rmSync(join(folder, 'worker.js'));
     assert.deepEqual(await notice('tavro.html'), { restart: true,
       text: 'tavro could not start: worker.js could not be loaded: HTTP 404 Not Found.' });
+
+    // Without xterm.js there is no terminal, only the notice.
+    rmSync(join(folder, 'xterm/xterm.js'));
+    const context = await browser.newContext({ serviceWorkers: 'block' });
+    const page = await context.newPage();
+    await page.goto(server.url + 'tavro-2dgame.html');
+    await page.waitForFunction(() => document.getElementById('status').textContent !== '');
+    assert.equal(await page.textContent('#status'),
+      'tavro-2dgame could not start: xterm/xterm.js could not be loaded: HTTP 404 Not Found.');
+    await context.close();
   });
 });

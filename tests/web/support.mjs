@@ -81,7 +81,8 @@ export function browserSession() {
 // every error that the page or its worker reports collected in `errors`.
 export class GamePage {
   static async open(browser, url, file, options = {}) {
-    const context = await browser.newContext({ viewport: { width: 1000, height: 700 }, ...options });
+    const viewport = { width: 1000, height: 700 };
+    const context = await browser.newContext({ viewport, ...options });
     const page = await context.newPage();
     const game = new GamePage(context, page);
     page.on('console', (message) => game.noteConsole('page', message));
