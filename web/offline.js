@@ -1,11 +1,16 @@
-// Every page registers the site's service worker (sw.js), once the page has loaded, so that
-// storing the site for offline play does not slow down the first visit.
+// Every page registers the site's service worker (sw.js) a few seconds after it has loaded:
+// storing the whole site takes its share of the network and the processor, which the page and
+// the game's first screen need more while they load.
+const STORE_AFTER_MS = 3000;
+
 if ('serviceWorker' in navigator) {
   window.addEventListener('load', () => {
-    // The list of files that sw.js imports is asked of the server at every check for a new
-    // build, never taken from the HTTP cache.
-    navigator.serviceWorker.register('sw.js', { updateViaCache: 'none' }).catch((error) => {
-      console.warn('the site will not play offline:', error);
-    });
+    setTimeout(() => {
+      // The list of files that sw.js imports is asked of the server at every check for a new
+      // build, never taken from the HTTP cache.
+      navigator.serviceWorker.register('sw.js', { updateViaCache: 'none' }).catch((error) => {
+        console.warn('the site will not play offline:', error);
+      });
+    }, STORE_AFTER_MS);
   });
 }
