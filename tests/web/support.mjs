@@ -55,9 +55,12 @@ export function serveSite() {
   return serveDirectory(site);
 }
 
+// Chromium's sandbox cannot run as root.
+export const browserArgs = () => (process.getuid?.() === 0 ? ['--no-sandbox'] : []);
+
 export async function launchBrowser() {
-  const args = process.getuid?.() === 0 ? ['--no-sandbox'] : [];
-  return chromium.launch({ executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium', args });
+  return chromium.launch({ executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
+    args: browserArgs() });
 }
 
 // For the tests of a file: the expected screens, the site served and a browser, from before
