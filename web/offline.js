@@ -13,4 +13,20 @@ if ('serviceWorker' in navigator) {
       });
     }, STORE_AFTER_MS);
   });
+
+  // When a new build takes over while a game's page is open, the game it would start again
+  // would come from the new build and this page from the old one: the page is loaded anew
+  // instead. (The first worker to take over a page of the same build changes nothing.)
+  let replaced = false;
+  let controlled = navigator.serviceWorker.controller !== null;
+  navigator.serviceWorker.addEventListener('controllerchange', () => {
+    replaced = controlled;
+    controlled = true;
+  });
+  document.addEventListener('click', (event) => {
+    if (replaced && event.target.id === 'restart') {
+      event.stopImmediatePropagation();
+      location.reload();
+    }
+  }, true);
 }

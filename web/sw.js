@@ -3,8 +3,9 @@
 // gives the files and a version taken from their contents; a new build changes that file, the
 // browser sees a changed worker, and the new version's store replaces the old one.
 //
-// Answers come from the store first (the files of one build belong together: a page of one
-// build never runs the game of another); what is not in it goes to the network.
+// Answers come from the store first, so that the files of one build are used together (a page
+// of an older build that is still open loads itself anew before it starts a game again:
+// offline.js); what is not in the store goes to the network.
 'use strict';
 
 importScripts('precache.js');
