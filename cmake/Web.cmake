@@ -1,7 +1,7 @@
 # The web edition, built with Emscripten (preset `web`): each game as a module that
 # web/worker.js runs in a Web Worker, and the static site that plays both, assembled in
 # ${CMAKE_BINARY_DIR}/site from web/ and the xterm.js that `npm ci --prefix web` installs.
-# Nothing is downloaded during the build.
+# Nothing is downloaded during the build. xterm.js ships with its source map, which it names.
 
 set(TAVRO_XTERM_DIR ${PROJECT_SOURCE_DIR}/web/node_modules/@xterm/xterm)
 if(NOT EXISTS ${TAVRO_XTERM_DIR}/lib/xterm.js OR NOT EXISTS ${TAVRO_XTERM_DIR}/css/xterm.css)
@@ -37,7 +37,8 @@ endfunction()
 function(tavro_web_site)
   set(site ${CMAKE_BINARY_DIR}/site)
   file(GLOB pages CONFIGURE_DEPENDS
-    ${PROJECT_SOURCE_DIR}/web/*.html ${PROJECT_SOURCE_DIR}/web/*.js ${PROJECT_SOURCE_DIR}/web/*.css)
+    ${PROJECT_SOURCE_DIR}/web/*.html ${PROJECT_SOURCE_DIR}/web/*.js ${PROJECT_SOURCE_DIR}/web/*.css
+    ${PROJECT_SOURCE_DIR}/web/*.svg ${PROJECT_SOURCE_DIR}/web/*.webmanifest)
   set(modules)
   set(game_pages)
   foreach(game IN ITEMS tavro tavro-2dgame)
@@ -52,11 +53,20 @@ function(tavro_web_site)
     COMMAND ${CMAKE_COMMAND} -E make_directory ${site}/xterm
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${pages} ${game_pages} ${modules} ${site}
     COMMAND ${CMAKE_COMMAND} -E copy_if_different
-      ${TAVRO_XTERM_DIR}/lib/xterm.js ${TAVRO_XTERM_DIR}/css/xterm.css ${site}/xterm
+      ${TAVRO_XTERM_DIR}/lib/xterm.js ${TAVRO_XTERM_DIR}/lib/xterm.js.map
+      ${TAVRO_XTERM_DIR}/css/xterm.css ${site}/xterm
     DEPENDS ${font}
     COMMENT "Assembling the web site in ${site}"
     VERBATIM)
   add_dependencies(web_site tavro tavro-2dgame)
+
+  # The service worker's list of files, made last from whatever the site folder then holds:
+  # a step that adds files to the site must come before it.
+  add_custom_target(web_precache ALL
+    COMMAND ${CMAKE_COMMAND} -DSITE=${site} -P ${PROJECT_SOURCE_DIR}/cmake/WebPrecache.cmake
+    COMMENT "Listing the site's files for its service worker"
+    VERBATIM)
+  add_dependencies(web_precache web_site)
 endfunction()
 
 # The terminal's font, in `dir`: a WOFF2 subset of Debian's Noto Sans Mono CJK JP (package

@@ -85,16 +85,18 @@ export function startPage(game) {
   // The game starts loading first: its module is fetched and compiled while the terminal is
   // made; what it prints waits in the message queue until the terminal is open.
   const workerUrl = `worker.js?game=${encodeURIComponent(game)}`;
-  const firstWorker = new Worker(workerUrl);
+  // A worker that the page's head created for this game before xterm.js had loaded.
+  const early = window.tavroWorker;
+  const firstWorker = early?.game === game ? early.worker : new Worker(workerUrl);
   const page = { term: null, game, status: null };
   window.tavroPage = page;
   // The terminal measures its cells in the site's font, so it opens once that has loaded (or
   // failed to, when the system's fonts stand in).
   const loaded = document.fonts.load(`16px "tavro mono"`, '地').catch(() => []);
-  return loaded.then(() => openTerminal(game, workerUrl, firstWorker, page));
+  return loaded.then(() => openTerminal(game, workerUrl, firstWorker, early, page));
 }
 
-function openTerminal(game, workerUrl, firstWorker, page) {
+function openTerminal(game, workerUrl, firstWorker, early, page) {
   const element = document.getElementById('terminal');
   const status = document.getElementById('status');
   const restart = document.getElementById('restart');
@@ -228,14 +230,28 @@ function openTerminal(game, workerUrl, firstWorker, page) {
         case 'exit':
           showEnd(message.status, `${game} ended with status ${message.status}.`);
           break;
+        case 'failed':
+          showEnd(null, `${game} could not start: ${message.text}.`);
+          break;
         default:
           console.warn('unknown message from the game', message);
       }
     };
-    worker.onerror = (event) => {
-      console.error(`${game} stopped:`, event.message);
-      showEnd(null, `${game} stopped: ${event.message}`);
+    const stopped = async (event) => {
+      // An error without a message is the worker's own script failing to load; the page's
+      // load_errors.js asks the server why.
+      const failure = window.tavroLoadFailure ?? (async () => 'worker.js could not be loaded');
+      const notice = event.message
+        ? `${game} stopped: ${event.message}`
+        : `${game} could not start: ${await failure(workerUrl)}.`;
+      console.error(notice);
+      showEnd(null, notice);
     };
+    worker.onerror = stopped;
+    worker.postMessage({ type: 'start' });
+    if (worker === early?.worker && early.error) {
+      stopped(early.error);
+    }
     if (!touch) {
       term.focus();
     }

@@ -1,14 +1,16 @@
-// What the browser tests share: the site served as static files by python3's http.server on
-// 127.0.0.1, headless Chromium driven by playwright-core, the page's terminal read row by row,
-// and the expected screens of the native tests laid out as a terminal shows them.
+// What the browser tests share: the site served as static files (compressed) on 127.0.0.1,
+// headless Chromium driven by playwright-core, the page's terminal read row by row, and the
+// expected screens of the native tests laid out as a terminal shows them.
 import assert from 'node:assert/strict';
-import { execFileSync, spawn } from 'node:child_process';
+import { execFileSync } from 'node:child_process';
 import { after, before } from 'node:test';
 import { mkdtempSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
+
+import { serveDirectory } from './static_server.mjs';
 
 const require = createRequire(import.meta.url);
 const root = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
@@ -48,29 +50,18 @@ export function rendered(text, typed = '') {
   return screen;
 }
 
-// A static file server of the site: python3 -m http.server on a free port of 127.0.0.1.
-export async function serveSite() {
-  const server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1',
-    '--directory', site], { stdio: ['ignore', 'pipe', 'ignore'] });
-  const port = await new Promise((found, failed) => {
-    let output = '';
-    server.stdout.on('data', (chunk) => {
-      output += chunk;
-      const match = /port (\d+)/.exec(output);
-      if (match) {
-        found(Number(match[1]));
-      }
-    });
-    server.on('exit', () => failed(new Error(`http.server ended: ${output}`)));
-  });
-  return { url: `http://127.0.0.1:${port}/`, close: () => server.kill() };
+// The site served as an ordinary web host serves it (static_server.mjs).
+export function serveSite() {
+  return serveDirectory(site);
 }
+
+// Chromium's sandbox cannot run as root.
+export const browserArgs = () => (process.getuid?.() === 0 ? ['--no-sandbox'] : []);
 
 // Headless Chromium; `env` adds to its environment (FONTCONFIG_FILE, say).
 export async function launchBrowser(env = {}) {
-  const args = process.getuid?.() === 0 ? ['--no-sandbox'] : [];
   return chromium.launch({
-    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium', args,
+    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium', args: browserArgs(),
     env: { ...process.env, ...env },
   });
 }
@@ -98,13 +89,13 @@ const PHONE = { width: 390, height: 844, deviceScaleFactor: 3, mobile: true };
 const PHONE_AGENT = 'Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 ' +
   '(KHTML, like Gecko) Chrome/156.0.0.0 Mobile Safari/537.36';
 
-// One game's page in a fresh browser context, with every error that the page or its worker
-// reports collected in `errors`; `phone` emulates a phone, and `beforeLoad(page)` runs before
-// the page is loaded.
+// One game's page in a fresh browser context (made with `options` besides its size), with
+// every error that the page or its worker reports collected in `errors`; `phone` emulates a
+// phone, and `beforeLoad(page)` runs before the page is loaded.
 export class GamePage {
-  static async open(browser, url, file, { phone = false, beforeLoad = null } = {}) {
+  static async open(browser, url, file, { phone = false, beforeLoad = null, ...options } = {}) {
     const context = await browser.newContext(
-      { viewport: phone ? null : { width: 1000, height: 700 } });
+      { viewport: phone ? null : { width: 1000, height: 700 }, ...options });
     const page = await context.newPage();
     const game = new GamePage(context, page);
     game.cdp = await context.newCDPSession(page);
