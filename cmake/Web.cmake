@@ -46,6 +46,8 @@ function(tavro_web_site)
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${pages} ${modules} ${site}
     COMMAND ${CMAKE_COMMAND} -E copy_if_different
       ${TAVRO_XTERM_DIR}/lib/xterm.js ${TAVRO_XTERM_DIR}/css/xterm.css ${site}/xterm
+    COMMAND ${CMAKE_COMMAND} -P ${PROJECT_SOURCE_DIR}/cmake/ThirdPartyNotices.cmake
+      ${site}/THIRD-PARTY-NOTICES.txt "xterm.js (@xterm/xterm)" ${TAVRO_XTERM_DIR}/LICENSE
     COMMENT "Assembling the web site in ${site}"
     VERBATIM)
   add_dependencies(web_site tavro tavro-2dgame)
