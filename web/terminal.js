@@ -23,7 +23,7 @@ export class LineDiscipline {
 
   // Takes what the terminal gives for typed keys (or pasted text).
   input(data) {
-    for (let at = 0; at < data.length; ) {
+    for (let at = 0; at < data.length;) {
       if (data[at] === '\x1b') {
         at = skipEscapeSequence(data, at);
         continue;
@@ -140,7 +140,7 @@ export function startPage(game) {
   let ended = false;
   const lines = new LineDiscipline(
     (text) => term.write(text),
-    (text) => sendInput(text),
+    (text) => sendInput(text)
   );
 
   function sendInput(text) {

@@ -27,8 +27,13 @@ export function expectedScreens() {
   const dir = mkdtempSync(join(tmpdir(), 'tavro-web-'));
   const exe = join(dir, 'expected_screens');
   execFileSync(process.env.CXX ?? 'c++', [
-    '-std=c++20', '-DTAVRO_UTF8_OUTPUT', `-I${root}/common`, `-I${root}/tests/support`,
-    join(root, 'tests/web/expected_screens.cpp'), '-o', exe,
+    '-std=c++20',
+    '-DTAVRO_UTF8_OUTPUT',
+    `-I${root}/common`,
+    `-I${root}/tests/support`,
+    join(root, 'tests/web/expected_screens.cpp'),
+    '-o',
+    exe,
   ]);
   return JSON.parse(execFileSync(exe, { encoding: 'utf8' }));
 }
@@ -50,8 +55,11 @@ export function rendered(text, typed = '') {
 
 // A static file server of the site: python3 -m http.server on a free port of 127.0.0.1.
 export async function serveSite() {
-  const server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1',
-    '--directory', site], { stdio: ['ignore', 'pipe', 'ignore'] });
+  const server = spawn(
+    'python3',
+    ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '--directory', site],
+    { stdio: ['ignore', 'pipe', 'ignore'] }
+  );
   const port = await new Promise((found, failed) => {
     let output = '';
     server.stdout.on('data', (chunk) => {
@@ -98,7 +106,8 @@ export class GamePage {
     page.on('console', (message) => game.noteConsole('page', message));
     page.on('pageerror', (error) => game.errors.push(`page: ${error.message}`));
     page.on('worker', (worker) =>
-      worker.on('console', (message) => game.noteConsole('worker', message)));
+      worker.on('console', (message) => game.noteConsole('worker', message))
+    );
     game.navigated = performance.now();
     await page.goto(url + file);
     await page.waitForFunction(() => window.term !== undefined);
@@ -128,7 +137,12 @@ export class GamePage {
       const buffer = window.term.buffer.active;
       const rows = [];
       for (let y = 0; y < 25; ++y) {
-        rows.push(buffer.getLine(buffer.baseY + y).translateToString(true).replace(/ +$/, ''));
+        rows.push(
+          buffer
+            .getLine(buffer.baseY + y)
+            .translateToString(true)
+            .replace(/ +$/, '')
+        );
       }
       return rows;
     });
@@ -171,11 +185,15 @@ export class GamePage {
   // The page's clock (ms) when row `y` of the screen first reads `text`, watched in the page
   // itself every 5 ms, so that a busy test process does not delay the reading.
   async shownAt(y, text, timeoutMs) {
-    const handle = await this.page.waitForFunction(([row, wanted]) => {
-      const buffer = window.term.buffer.active;
-      const line = buffer.getLine(buffer.baseY + row).translateToString(true);
-      return line.replace(/ +$/, '') === wanted && performance.now();
-    }, [y, text], { polling: 5, timeout: timeoutMs });
+    const handle = await this.page.waitForFunction(
+      ([row, wanted]) => {
+        const buffer = window.term.buffer.active;
+        const line = buffer.getLine(buffer.baseY + row).translateToString(true);
+        return line.replace(/ +$/, '') === wanted && performance.now();
+      },
+      [y, text],
+      { polling: 5, timeout: timeoutMs }
+    );
     return handle.jsonValue();
   }
 
@@ -184,8 +202,12 @@ export class GamePage {
   }
 
   waitForScreen(expected, timeoutMs = 5000) {
-    return this.waitFor((seen) => seen.every((row, y) => row === expected[y]), timeoutMs,
-      'the screen', expected);
+    return this.waitFor(
+      (seen) => seen.every((row, y) => row === expected[y]),
+      timeoutMs,
+      'the screen',
+      expected
+    );
   }
 
   type(text) {
@@ -205,8 +227,9 @@ export class GamePage {
   // Waits for the program's end; then the end notice below the terminal, and whether the
   // button that starts the game again shows.
   async endNotice() {
-    await this.page.waitForFunction(() => window.tavroPage.status !== null, null,
-      { timeout: ANSWER_MS });
+    await this.page.waitForFunction(() => window.tavroPage.status !== null, null, {
+      timeout: ANSWER_MS,
+    });
     return this.currentNotice();
   }
 
@@ -248,8 +271,12 @@ export class Minefield {
   }
 
   ways() {
-    return [[-1, 0, this.keys.up], [1, 0, this.keys.down], [0, -1, this.keys.left],
-      [0, 1, this.keys.right]];
+    return [
+      [-1, 0, this.keys.up],
+      [1, 0, this.keys.down],
+      [0, -1, this.keys.left],
+      [0, 1, this.keys.right],
+    ];
   }
 
   // The keys of the shortest walk off the map over free cells.
@@ -325,6 +352,12 @@ export async function terminalLayout(game, y) {
 
 // The text of row `y` as the page's document holds it (what find, copy and screen readers see).
 export function documentRow(game, y) {
-  return game.page.evaluate((row) => document.querySelector('.xterm-rows').children[row]
-    .textContent.replace(/\u00a0/g, ' ').trimEnd(), y);
+  return game.page.evaluate(
+    (row) =>
+      document
+        .querySelector('.xterm-rows')
+        .children[row].textContent.replace(/\u00a0/g, ' ')
+        .trimEnd(),
+    y
+  );
 }
