@@ -1,20 +1,6 @@
 # Run by CPack on a package's staged files, just before it packs them: what Debian's own
 # packaging tools would do there, so that the same source makes the same package bytes
-# wherever, whenever and under whatever umask it is built.
-
-# The package's time stamps (of every file in it and of its archive members) are the newest
-# changelog entry's date, as dpkg-buildpackage sets them. CPack takes them from
-# SOURCE_DATE_EPOCH; one already set (by a distribution's builder, say) is kept. (The
-# compressed documents carry no time stamp of their own: gzip -n; nor do the Windows
-# executables: the linker writes none.)
-if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
-  execute_process(
-    COMMAND ${CPACK_TAVRO_DPKG_PARSECHANGELOG} --file ${CPACK_TAVRO_CHANGELOG}
-            --show-field Timestamp
-    OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE
-    COMMAND_ERROR_IS_FATAL ANY)
-  set(ENV{SOURCE_DATE_EPOCH} ${epoch})
-endif()
+# under whatever umask it is built. (cmake/PackageTime.cmake has set the time stamps.)
 
 # Modes as a package wants them, not as the umask left them: folders and programs rwxr-xr-x,
 # everything else rw-r--r--. CPack copies the staged modes into the archive as they are.

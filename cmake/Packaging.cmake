@@ -137,9 +137,10 @@ elseif(TAVRO_PACKAGE STREQUAL "ZIP")
 endif()
 
 if(TAVRO_PACKAGE)
-  # Either package is made reproducible on its staged files (cmake/PackageStaging.cmake):
-  # time stamps from the changelog, fixed modes.
+  # Either package is made reproducible: time stamps from the changelog
+  # (cmake/PackageTime.cmake), fixed modes on the staged files (cmake/PackageStaging.cmake).
   find_program(TAVRO_DPKG_PARSECHANGELOG dpkg-parsechangelog REQUIRED)
+  set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/PackageTime.cmake)
   set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackageStaging.cmake)
   set(CPACK_TAVRO_CHANGELOG ${TAVRO_PACKAGING_DIR}/debian/changelog)
   set(CPACK_TAVRO_DPKG_PARSECHANGELOG ${TAVRO_DPKG_PARSECHANGELOG})
