@@ -98,6 +98,8 @@ if(TAVRO_PACKAGE STREQUAL "DEB")
 
   # No .comment sections in the programs (see cmake/PackageStaging.cmake).
   set(CPACK_TAVRO_OBJCOPY ${CMAKE_OBJCOPY})
+  # The package's members with fixed modes, whatever the umask.
+  set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackageArchive.cmake)
 
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
