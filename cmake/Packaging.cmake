@@ -83,8 +83,6 @@ if(TAVRO_PACKAGE STREQUAL "DEB")
   # Without these two CPack still makes the package, silently without its Depends line.
   find_program(TAVRO_DPKG_SHLIBDEPS dpkg-shlibdeps REQUIRED)
   find_program(TAVRO_FILE file REQUIRED)
-  # For cmake/DebianPackage.cmake: the changelog's date, and removing sections.
-  find_program(TAVRO_DPKG_PARSECHANGELOG dpkg-parsechangelog REQUIRED)
   find_program(CMAKE_OBJCOPY objcopy REQUIRED)
   tavro_use_debian_build_flags()
   tavro_check_release_version()
@@ -98,11 +96,10 @@ if(TAVRO_PACKAGE STREQUAL "DEB")
   install(FILES ${TAVRO_PACKAGING_DIR}/debian/lintian-overrides
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME tavro)
 
-  # Reproducible time stamps and no .comment sections, set up on the staged files.
-  set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/DebianPackage.cmake)
-  set(CPACK_TAVRO_CHANGELOG ${TAVRO_PACKAGING_DIR}/debian/changelog)
-  set(CPACK_TAVRO_DPKG_PARSECHANGELOG ${TAVRO_DPKG_PARSECHANGELOG})
+  # No .comment sections in the programs (see cmake/PackageStaging.cmake).
   set(CPACK_TAVRO_OBJCOPY ${CMAKE_OBJCOPY})
+  # The package's members with fixed modes, whatever the umask.
+  set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackageArchive.cmake)
 
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -132,9 +129,23 @@ elseif(TAVRO_PACKAGE STREQUAL "ZIP")
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
   configure_file(${TAVRO_PACKAGING_DIR}/windows/README.txt.in
     ${CMAKE_BINARY_DIR}/packaging/README.txt @ONLY NEWLINE_STYLE CRLF)
-  install(FILES ${CMAKE_BINARY_DIR}/packaging/README.txt DESTINATION .)
+  # The notices of the MinGW-w64 runtime that both programs carry inside them.
+  configure_file(${TAVRO_PACKAGING_DIR}/windows/THIRD-PARTY-NOTICES.txt
+    ${CMAKE_BINARY_DIR}/packaging/THIRD-PARTY-NOTICES.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/README.txt
+    ${CMAKE_BINARY_DIR}/packaging/THIRD-PARTY-NOTICES.txt DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+endif()
+
+if(TAVRO_PACKAGE)
+  # Either package is made reproducible: time stamps from the changelog
+  # (cmake/PackageTime.cmake), fixed modes on the staged files (cmake/PackageStaging.cmake).
+  find_program(TAVRO_DPKG_PARSECHANGELOG dpkg-parsechangelog REQUIRED)
+  set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/PackageTime.cmake)
+  set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackageStaging.cmake)
+  set(CPACK_TAVRO_CHANGELOG ${TAVRO_PACKAGING_DIR}/debian/changelog)
+  set(CPACK_TAVRO_DPKG_PARSECHANGELOG ${TAVRO_DPKG_PARSECHANGELOG})
 endif()
 
 include(CPack)

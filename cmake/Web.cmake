@@ -55,6 +55,9 @@ function(tavro_web_site)
     COMMAND ${CMAKE_COMMAND} -E copy_if_different
       ${TAVRO_XTERM_DIR}/lib/xterm.js ${TAVRO_XTERM_DIR}/lib/xterm.js.map
       ${TAVRO_XTERM_DIR}/css/xterm.css ${site}/xterm
+    COMMAND ${CMAKE_COMMAND} -P ${PROJECT_SOURCE_DIR}/cmake/ThirdPartyNotices.cmake
+      ${site}/THIRD-PARTY-NOTICES.txt "xterm.js (@xterm/xterm)" ${TAVRO_XTERM_DIR}/LICENSE
+      "Noto Sans Mono CJK JP (the subset in fonts/tavro-mono.woff2)" ${site}/fonts/OFL.txt
     DEPENDS ${font}
     COMMENT "Assembling the web site in ${site}"
     VERBATIM)

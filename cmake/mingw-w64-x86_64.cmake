@@ -9,4 +9,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # Each .exe runs alone, without the compiler's runtime libraries beside it.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# No link time in the PE header (nor so a checksum that changes with it): the same sources
+# make the same bytes.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,--no-insert-timestamp")

@@ -89,7 +89,8 @@ export class LineDiscipline {
   // What has been typed of an unfinished line, taken away, with what is typed after it but not
   // yet taken, as it was typed: when line mode is turned off, the program reads and edits it.
   take() {
-    const text = this.characters.map((character) => character.text).join('') +
+    const text =
+      this.characters.map((character) => character.text).join('') +
       this.queue.join('').slice(this.at);
     this.flush();
     this.queue = [];
@@ -107,8 +108,10 @@ export class LineDiscipline {
     const deadline = performance.now() + SLICE_MS;
     let count = 0;
     while (this.queue.length > 0 && !this.waiting) {
-      if (++count % KEYS_PER_LOOK === 0 &&
-          (performance.now() > deadline || this.echo.length > SLICE_ECHO)) {
+      if (
+        ++count % KEYS_PER_LOOK === 0 &&
+        (performance.now() > deadline || this.echo.length > SLICE_ECHO)
+      ) {
         break;
       }
       this.nextKey();
@@ -265,7 +268,10 @@ export class LineDiscipline {
     const from = last < 0 ? this.startPosition(width) : this.placed[last];
     this.echo += `\r${moveBy('A', end.row - from.row)}${moveBy('C', from.column)}\x1b[J`;
     if (last >= 0) {
-      this.echo += this.characters.slice(last).map((character) => character.text).join('');
+      this.echo += this.characters
+        .slice(last)
+        .map((character) => character.text)
+        .join('');
     }
   }
 
@@ -293,8 +299,9 @@ export class LineDiscipline {
   // The row the cursor is on after the line's last character (its column may be the width
   // itself: the wrap deferred).
   end(width) {
-    return this.characters.length === 0 ? this.startPosition(width) :
-      this.after(this.characters.length - 1);
+    return this.characters.length === 0
+      ? this.startPosition(width)
+      : this.after(this.characters.length - 1);
   }
 
   // Where the first character goes: the column where the line began, or the next row's start

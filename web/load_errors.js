@@ -7,7 +7,8 @@
 // Why the file at `url` did not load, asked of the server again (a failed load's error event
 // says nothing of it). The file is named as the site names it.
 async function tavroLoadFailure(url) {
-  const file = new URL(url, location.href).href.replace(new URL('.', location.href).href, '')
+  const file = new URL(url, location.href).href
+    .replace(new URL('.', location.href).href, '')
     .replace(/\?.*/, '');
   try {
     const response = await fetch(url, { cache: 'no-store' });
@@ -21,15 +22,19 @@ async function tavroLoadFailure(url) {
   }
 }
 
-window.addEventListener('error', async (event) => {
-  const element = event.target;
-  const script = element instanceof HTMLScriptElement && element.src;
-  if (!script && !(element instanceof HTMLLinkElement && element.rel === 'modulepreload')) {
-    return;
-  }
-  const reason = await tavroLoadFailure(element.src || element.href);
-  const status = document.getElementById('status');
-  if (status.textContent === '') {
-    status.textContent = `${window.tavroWorker?.game ?? 'The game'} could not start: ${reason}.`;
-  }
-}, true);
+window.addEventListener(
+  'error',
+  async (event) => {
+    const element = event.target;
+    const script = element instanceof HTMLScriptElement && element.src;
+    if (!script && !(element instanceof HTMLLinkElement && element.rel === 'modulepreload')) {
+      return;
+    }
+    const reason = await tavroLoadFailure(element.src || element.href);
+    const status = document.getElementById('status');
+    if (status.textContent === '') {
+      status.textContent = `${window.tavroWorker?.game ?? 'The game'} could not start: ${reason}.`;
+    }
+  },
+  true
+);

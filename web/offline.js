@@ -23,10 +23,14 @@ if ('serviceWorker' in navigator) {
     replaced = controlled;
     controlled = true;
   });
-  document.addEventListener('click', (event) => {
-    if (replaced && event.target.id === 'restart') {
-      event.stopImmediatePropagation();
-      location.reload();
-    }
-  }, true);
+  document.addEventListener(
+    'click',
+    (event) => {
+      if (replaced && event.target.id === 'restart') {
+        event.stopImmediatePropagation();
+        location.reload();
+      }
+    },
+    true
+  );
 }

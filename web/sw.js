@@ -14,24 +14,30 @@ const PREFIX = 'tavro-';
 const CACHE = PREFIX + self.precache.version;
 
 self.addEventListener('install', (event) => {
-  event.waitUntil((async () => {
-    const cache = await caches.open(CACHE);
-    // Revalidated with the server, so that a file the HTTP cache kept from an older build is
-    // not stored under the new version.
-    await cache.addAll(self.precache.files.map((file) => new Request(file, { cache: 'no-cache' })));
-    await self.skipWaiting();
-  })());
+  event.waitUntil(
+    (async () => {
+      const cache = await caches.open(CACHE);
+      // Revalidated with the server, so that a file the HTTP cache kept from an older build is
+      // not stored under the new version.
+      await cache.addAll(
+        self.precache.files.map((file) => new Request(file, { cache: 'no-cache' }))
+      );
+      await self.skipWaiting();
+    })()
+  );
 });
 
 self.addEventListener('activate', (event) => {
-  event.waitUntil((async () => {
-    for (const name of await caches.keys()) {
-      if (name.startsWith(PREFIX) && name !== CACHE) {
-        await caches.delete(name);
+  event.waitUntil(
+    (async () => {
+      for (const name of await caches.keys()) {
+        if (name.startsWith(PREFIX) && name !== CACHE) {
+          await caches.delete(name);
+        }
       }
-    }
-    await self.clients.claim();
-  })());
+      await self.clients.claim();
+    })()
+  );
 });
 
 self.addEventListener('fetch', (event) => {
@@ -39,17 +45,20 @@ self.addEventListener('fetch', (event) => {
   if (request.method !== 'GET' || new URL(request.url).origin !== self.location.origin) {
     return;
   }
-  event.respondWith((async () => {
-    const cache = await caches.open(CACHE);
-    // The worker's URL carries the game as its query: worker.js?game=tavro is worker.js. The
-    // stored answer is given anew, without its own URL, so that the worker's address (which it
-    // reads the game from) stays the one asked for.
-    const stored = await cache.match(request, { ignoreSearch: true });
-    if (!stored) {
-      return fetch(request);
-    }
-    const { status, statusText, headers } = stored;
-    return new URL(request.url).search ? new Response(stored.body, { status, statusText, headers })
-      : stored;
-  })());
+  event.respondWith(
+    (async () => {
+      const cache = await caches.open(CACHE);
+      // The worker's URL carries the game as its query: worker.js?game=tavro is worker.js. The
+      // stored answer is given anew, without its own URL, so that the worker's address (which it
+      // reads the game from) stays the one asked for.
+      const stored = await cache.match(request, { ignoreSearch: true });
+      if (!stored) {
+        return fetch(request);
+      }
+      const { status, statusText, headers } = stored;
+      return new URL(request.url).search
+        ? new Response(stored.body, { status, statusText, headers })
+        : stored;
+    })()
+  );
 });

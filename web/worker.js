@@ -165,7 +165,8 @@ async function run() {
       readInput,
       sleep,
       instantiateWasm(imports, receiveInstance) {
-        wasmResponse.then((response) => instantiate(response, imports))
+        wasmResponse
+          .then((response) => instantiate(response, imports))
           .then((instance) => receiveInstance(instance), failWasm);
         return {};
       },

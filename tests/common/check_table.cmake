@@ -14,6 +14,6 @@ foreach(output table IN ZIP_LISTS OUTPUT TABLE)
     RESULT_VARIABLE differ)
   if(NOT differ EQUAL 0)
     message(FATAL_ERROR "${table} is not what the generator writes (${output}); "
-      "regenerate it with: cmake --build --preset default --target ${TARGET}")
+      "regenerate it with: cmake --build --preset cp932 --target ${TARGET}")
   endif()
 endforeach()

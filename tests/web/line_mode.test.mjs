@@ -48,14 +48,21 @@ function unescape(field) {
 
 function readCases() {
   const text = readFileSync(join(root, 'tests/common/line_edit_cases.txt'), 'utf8');
-  return text.split('\n').filter((line) => line !== '' && !line.startsWith('#')).map((line) => {
-    const [name, columns, prompt, keys, cursor, ...rows] = line.split('\t');
-    assert.match(cursor ?? '', /^\d+,\d+$/, `the case line "${line}"`);
-    return {
-      name, columns: Number(columns), prompt: unescape(prompt), keys: unescape(keys),
-      cursor: cursor.split(',').map(Number), rows: rows.map(unescape),
-    };
-  });
+  return text
+    .split('\n')
+    .filter((line) => line !== '' && !line.startsWith('#'))
+    .map((line) => {
+      const [name, columns, prompt, keys, cursor, ...rows] = line.split('\t');
+      assert.match(cursor ?? '', /^\d+,\d+$/, `the case line "${line}"`);
+      return {
+        name,
+        columns: Number(columns),
+        prompt: unescape(prompt),
+        keys: unescape(keys),
+        cursor: cursor.split(',').map(Number),
+        rows: rows.map(unescape),
+      };
+    });
 }
 
 // The page's terminal, headless: the page's widths, line breaks written as CR LF.
@@ -86,7 +93,12 @@ function screenRows(term) {
   const buffer = term.buffer.active;
   const rows = [];
   for (let y = 0; y < ROWS; ++y) {
-    rows.push(buffer.getLine(buffer.baseY + y).translateToString(true).replace(/ +$/, ''));
+    rows.push(
+      buffer
+        .getLine(buffer.baseY + y)
+        .translateToString(true)
+        .replace(/ +$/, '')
+    );
   }
   while (rows.length > 0 && rows[rows.length - 1] === '') {
     rows.pop();
@@ -129,8 +141,10 @@ test('a line erased back to the start of a row stays one line with the row above
   // What copying a line and rewrapping it on a resize go by.
   const { term, rows } = await typedAfter(10, '', `${'x'.repeat(25)}${'\x7f'.repeat(4)}`);
   const wrapped = [1, 2, 3].map((y) => term.buffer.active.getLine(y).isWrapped);
-  assert.deepEqual({ rows, wrapped },
-    { rows: ['x'.repeat(10), 'x'.repeat(10), 'x'], wrapped: [true, true, false] });
+  assert.deepEqual(
+    { rows, wrapped },
+    { rows: ['x'.repeat(10), 'x'.repeat(10), 'x'], wrapped: [true, true, false] }
+  );
 });
 
 test('Enter hands over the line as edited, 4095 characters at most', async () => {

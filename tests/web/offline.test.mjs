@@ -10,7 +10,14 @@ import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 
 import {
-  ANSWER_MS, GamePage, START_MS, browserArgs, expectedScreens, launchBrowser, rendered, site,
+  ANSWER_MS,
+  GamePage,
+  START_MS,
+  browserArgs,
+  expectedScreens,
+  launchBrowser,
+  rendered,
+  site,
   sleep,
 } from './support.mjs';
 import { serveDirectory } from './static_server.mjs';
@@ -59,113 +66,143 @@ describe('the site in the browser', () => {
     return made;
   };
 
-  test('each page: no failed request, a description, one heading in a main landmark, ' +
-    'installable, painted before xterm.js arrives', { timeout: 90000 }, async () => {
-    const { server } = await copy();
-    for (const file of ['index.html', 'tavro.html', 'tavro-2dgame.html']) {
-      // No service worker: every file comes from the server, and xterm.js comes a second late.
-      const context = await browser.newContext({ serviceWorkers: 'block' });
-      await context.route('**/xterm/xterm.js', async (route) => {
-        await new Promise((wait) => setTimeout(wait, 1000));
-        await route.continue();
-      });
-      const page = await context.newPage();
-      const failed = [];
-      const scripts = [];
-      page.on('requestfailed', (request) => failed.push(`${request.url()} failed`));
-      page.on('response', (response) => {
-        if (response.status() >= 400) {
-          failed.push(`${response.url()}: ${response.status()}`);
-        } else if (/\.js$/.test(new URL(response.url()).pathname)) {
-          scripts.push(response);
+  test(
+    'each page: no failed request, a description, one heading in a main landmark, ' +
+      'installable, painted before xterm.js arrives',
+    { timeout: 90000 },
+    async () => {
+      const { server } = await copy();
+      for (const file of ['index.html', 'tavro.html', 'tavro-2dgame.html']) {
+        // No service worker: every file comes from the server, and xterm.js comes a second late.
+        const context = await browser.newContext({ serviceWorkers: 'block' });
+        await context.route('**/xterm/xterm.js', async (route) => {
+          await new Promise((wait) => setTimeout(wait, 1000));
+          await route.continue();
+        });
+        const page = await context.newPage();
+        const failed = [];
+        const scripts = [];
+        page.on('requestfailed', (request) => failed.push(`${request.url()} failed`));
+        page.on('response', (response) => {
+          if (response.status() >= 400) {
+            failed.push(`${response.url()}: ${response.status()}`);
+          } else if (/\.js$/.test(new URL(response.url()).pathname)) {
+            scripts.push(response);
+          }
+        });
+        await page.goto(server.url + file);
+        if (file !== 'index.html') {
+          // The game's first screen: everything the page loads has been asked for.
+          await page.waitForFunction(
+            () => {
+              const buffer = window.term?.buffer.active;
+              return (
+                buffer &&
+                [...Array(buffer.length).keys()].some(
+                  (y) => buffer.getLine(y).translateToString(true).trim() !== ''
+                )
+              );
+            },
+            null,
+            { timeout: START_MS }
+          );
         }
-      });
-      await page.goto(server.url + file);
-      if (file !== 'index.html') {
-        // The game's first screen: everything the page loads has been asked for.
-        await page.waitForFunction(() => {
-          const buffer = window.term?.buffer.active;
-          return buffer && [...Array(buffer.length).keys()]
-            .some((y) => buffer.getLine(y).translateToString(true).trim() !== '');
-        }, null, { timeout: START_MS });
-      }
-      // Source maps that scripts name are there too (a debugger, or Lighthouse, asks for them).
-      for (const script of scripts) {
-        const map = /\/\/# sourceMappingURL=(\S+)\s*$/.exec(await script.text());
-        if (map) {
-          const response = await page.request.get(new URL(map[1], script.url()).href);
-          assert.equal(response.status(), 200, `${script.url()} names ${map[1]}`);
+        // Source maps that scripts name are there too (a debugger, or Lighthouse, asks for them).
+        for (const script of scripts) {
+          const map = /\/\/# sourceMappingURL=(\S+)\s*$/.exec(await script.text());
+          if (map) {
+            const response = await page.request.get(new URL(map[1], script.url()).href);
+            assert.equal(response.status(), 200, `${script.url()} names ${map[1]}`);
+          }
         }
+        const facts = await page.evaluate(() => ({
+          description: document.querySelector('meta[name="description"]')?.content.length > 0,
+          headings: document.querySelectorAll('h1, h2, h3').length,
+          mainHeading: document.querySelectorAll('main h1').length,
+          mains: document.querySelectorAll('main, [role="main"]').length,
+          firstPaint: performance.getEntriesByName('first-contentful-paint')[0]?.startTime,
+          xterm: performance
+            .getEntriesByType('resource')
+            .find((entry) => entry.name.endsWith('/xterm/xterm.js'))?.responseEnd,
+        }));
+        assert.deepEqual(failed, [], file);
+        assert.deepEqual(
+          {
+            description: facts.description,
+            headings: facts.headings,
+            mainHeading: facts.mainHeading,
+            mains: facts.mains,
+          },
+          { description: true, headings: 1, mainHeading: 1, mains: 1 },
+          file
+        );
+        if (facts.xterm !== undefined) {
+          assert.ok(
+            facts.firstPaint < facts.xterm,
+            `${file}: first paint at ${facts.firstPaint} ms, xterm.js at ${facts.xterm} ms`
+          );
+        }
+        await context.close();
       }
-      const facts = await page.evaluate(() => ({
-        description: document.querySelector('meta[name="description"]')?.content.length > 0,
-        headings: document.querySelectorAll('h1, h2, h3').length,
-        mainHeading: document.querySelectorAll('main h1').length,
-        mains: document.querySelectorAll('main, [role="main"]').length,
-        firstPaint: performance.getEntriesByName('first-contentful-paint')[0]?.startTime,
-        xterm: performance.getEntriesByType('resource')
-          .find((entry) => entry.name.endsWith('/xterm/xterm.js'))?.responseEnd,
-      }));
-      assert.deepEqual(failed, [], file);
-      assert.deepEqual(
-        { description: facts.description, headings: facts.headings, mainHeading: facts.mainHeading,
-          mains: facts.mains },
-        { description: true, headings: 1, mainHeading: 1, mains: 1 }, file);
-      if (facts.xterm !== undefined) {
-        assert.ok(facts.firstPaint < facts.xterm,
-          `${file}: first paint at ${facts.firstPaint} ms, xterm.js at ${facts.xterm} ms`);
+
+      // Installable as an app: that takes a browser profile of its own (not a private one).
+      const profile = mkdtempSync(join(tmpdir(), 'tavro-profile-'));
+      const context = await browser
+        .browserType()
+        .launchPersistentContext(profile, {
+          executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
+          args: browserArgs(),
+        });
+      try {
+        const page = await context.newPage();
+        await page.goto(server.url);
+        const cdp = await context.newCDPSession(page);
+        const deadline = performance.now() + 20000; // until the service worker is there
+        let errors;
+        do {
+          await sleep(250);
+          ({ installabilityErrors: errors } = await cdp.send('Page.getInstallabilityErrors'));
+        } while (errors.length > 0 && performance.now() < deadline);
+        assert.deepEqual(errors, []);
+      } finally {
+        await context.close();
+        rmSync(profile, { recursive: true, force: true });
       }
-      await context.close();
     }
+  );
 
-    // Installable as an app: that takes a browser profile of its own (not a private one).
-    const profile = mkdtempSync(join(tmpdir(), 'tavro-profile-'));
-    const context = await browser.browserType().launchPersistentContext(profile,
-      { executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium', args: browserArgs() });
-    try {
-      const page = await context.newPage();
-      await page.goto(server.url);
-      const cdp = await context.newCDPSession(page);
-      const deadline = performance.now() + 20000; // until the service worker is there
-      let errors;
-      do {
-        await sleep(250);
-        ({ installabilityErrors: errors } = await cdp.send('Page.getInstallabilityErrors'));
-      } while (errors.length > 0 && performance.now() < deadline);
-      assert.deepEqual(errors, []);
-    } finally {
-      await context.close();
-      rmSync(profile, { recursive: true, force: true });
+  test(
+    'after one visit, a page reloads and plays with the network off, and so does the index',
+    { timeout: 90000 },
+    async () => {
+      const { server } = await copy();
+      const game = await GamePage.open(browser, server.url, 'tavro.html');
+      await game.waitForScreen(rendered(screens['a.greeting']), START_MS);
+      assert.equal((await storedSite(game.page)).length, 1);
+
+      // No server at all, and the browser offline.
+      await server.close();
+      await game.context.setOffline(true);
+      await game.page.reload();
+      await game.page.waitForFunction(() => window.term !== undefined);
+      await game.waitForScreen(rendered(screens['a.greeting']), START_MS);
+      await game.press('Enter');
+      await game.waitForScreen(rendered(screens['a.title']), ANSWER_MS);
+
+      // The index, then the other game, which was not visited but is stored with the rest.
+      await game.page.goto(server.url);
+      await game.page.click('a[href="tavro-2dgame.html"]');
+      await game.page.waitForFunction(() => window.term !== undefined);
+      await game.waitForScreen(rendered(screens['b.menu']), START_MS);
+      await game.answer('3');
+      assert.deepEqual(await game.endNotice(), {
+        text: 'tavro-2dgame ended with status 0.',
+        restart: true,
+      });
+      assert.deepEqual(game.errors, []);
+      await game.close();
     }
-  });
-
-  test('after one visit, a page reloads and plays with the network off, and so does the index',
-    { timeout: 90000 }, async () => {
-    const { server } = await copy();
-    const game = await GamePage.open(browser, server.url, 'tavro.html');
-    await game.waitForScreen(rendered(screens['a.greeting']), START_MS);
-    assert.equal((await storedSite(game.page)).length, 1);
-
-    // No server at all, and the browser offline.
-    await server.close();
-    await game.context.setOffline(true);
-    await game.page.reload();
-    await game.page.waitForFunction(() => window.term !== undefined);
-    await game.waitForScreen(rendered(screens['a.greeting']), START_MS);
-    await game.press('Enter');
-    await game.waitForScreen(rendered(screens['a.title']), ANSWER_MS);
-
-    // The index, then the other game, which was not visited but is stored with the rest.
-    await game.page.goto(server.url);
-    await game.page.click('a[href="tavro-2dgame.html"]');
-    await game.page.waitForFunction(() => window.term !== undefined);
-    await game.waitForScreen(rendered(screens['b.menu']), START_MS);
-    await game.answer('3');
-    assert.deepEqual(await game.endNotice(),
-      { text: 'tavro-2dgame ended with status 0.', restart: true });
-    assert.deepEqual(game.errors, []);
-    await game.close();
-  });
+  );
 
   test('a new build replaces the stored site', { timeout: 60000 }, async () => {
     const { folder, server } = await copy();
@@ -192,35 +229,47 @@ describe('the site in the browser', () => {
     await context.close();
   });
 
-  test('a failed load says which file could not be loaded, and its HTTP status',
-    { timeout: 60000 }, async () => {
-    const { folder, server } = await copy();
-    const notice = async (file) => {
-      const game = await GamePage.open(browser, server.url, file, { serviceWorkers: 'block' });
-      await game.page.waitForSelector('#restart:not([hidden])', { timeout: ANSWER_MS });
-      const shown = await game.currentNotice();
-      await game.close();
-      return shown;
-    };
-    rmSync(join(folder, 'tavro.wasm'));
-    rmSync(join(folder, 'tavro-2dgame.js'));
-    assert.deepEqual(await notice('tavro.html'), { restart: true,
-      text: 'tavro could not start: tavro.wasm could not be loaded: HTTP 404 Not Found.' });
-    assert.deepEqual(await notice('tavro-2dgame.html'), { restart: true,
-      text: 'tavro-2dgame could not start: ' +
-        'tavro-2dgame.js could not be loaded: HTTP 404 Not Found.' });
-    rmSync(join(folder, 'worker.js'));
-    assert.deepEqual(await notice('tavro.html'), { restart: true,
-      text: 'tavro could not start: worker.js could not be loaded: HTTP 404 Not Found.' });
+  test(
+    'a failed load says which file could not be loaded, and its HTTP status',
+    { timeout: 60000 },
+    async () => {
+      const { folder, server } = await copy();
+      const notice = async (file) => {
+        const game = await GamePage.open(browser, server.url, file, { serviceWorkers: 'block' });
+        await game.page.waitForSelector('#restart:not([hidden])', { timeout: ANSWER_MS });
+        const shown = await game.currentNotice();
+        await game.close();
+        return shown;
+      };
+      rmSync(join(folder, 'tavro.wasm'));
+      rmSync(join(folder, 'tavro-2dgame.js'));
+      assert.deepEqual(await notice('tavro.html'), {
+        restart: true,
+        text: 'tavro could not start: tavro.wasm could not be loaded: HTTP 404 Not Found.',
+      });
+      assert.deepEqual(await notice('tavro-2dgame.html'), {
+        restart: true,
+        text:
+          'tavro-2dgame could not start: ' +
+          'tavro-2dgame.js could not be loaded: HTTP 404 Not Found.',
+      });
+      rmSync(join(folder, 'worker.js'));
+      assert.deepEqual(await notice('tavro.html'), {
+        restart: true,
+        text: 'tavro could not start: worker.js could not be loaded: HTTP 404 Not Found.',
+      });
 
-    // Without xterm.js there is no terminal, only the notice.
-    rmSync(join(folder, 'xterm/xterm.js'));
-    const context = await browser.newContext({ serviceWorkers: 'block' });
-    const page = await context.newPage();
-    await page.goto(server.url + 'tavro-2dgame.html');
-    await page.waitForFunction(() => document.getElementById('status').textContent !== '');
-    assert.equal(await page.textContent('#status'),
-      'tavro-2dgame could not start: xterm/xterm.js could not be loaded: HTTP 404 Not Found.');
-    await context.close();
-  });
+      // Without xterm.js there is no terminal, only the notice.
+      rmSync(join(folder, 'xterm/xterm.js'));
+      const context = await browser.newContext({ serviceWorkers: 'block' });
+      const page = await context.newPage();
+      await page.goto(server.url + 'tavro-2dgame.html');
+      await page.waitForFunction(() => document.getElementById('status').textContent !== '');
+      assert.equal(
+        await page.textContent('#status'),
+        'tavro-2dgame could not start: xterm/xterm.js could not be loaded: HTTP 404 Not Found.'
+      );
+      await context.close();
+    }
+  );
 });

@@ -18,10 +18,17 @@ const LONGEST_TASK_MS = 200;
 // longest of any renderer's main thread (the page is the only one).
 function longestTaskMs(trace) {
   const events = trace.traceEvents ?? trace;
-  const mains = new Set(events.filter((event) => event.name === 'thread_name' &&
-    event.args.name === 'CrRendererMain').map((event) => `${event.pid}/${event.tid}`));
-  const tasks = events.filter((event) => event.name === 'ThreadControllerImpl::RunTask' &&
-    mains.has(`${event.pid}/${event.tid}`) && event.tdur !== undefined);
+  const mains = new Set(
+    events
+      .filter((event) => event.name === 'thread_name' && event.args.name === 'CrRendererMain')
+      .map((event) => `${event.pid}/${event.tid}`)
+  );
+  const tasks = events.filter(
+    (event) =>
+      event.name === 'ThreadControllerImpl::RunTask' &&
+      mains.has(`${event.pid}/${event.tid}`) &&
+      event.tdur !== undefined
+  );
   assert.ok(tasks.length > 1000, `${tasks.length} tasks of the page traced`);
   return Math.max(...tasks.map((event) => event.tdur / 1000));
 }
@@ -56,19 +63,26 @@ describe('a paste into tavro-2dgame', () => {
     await game.page.evaluate((count) => {
       const data = new DataTransfer();
       data.setData('text/plain', '5\n'.repeat(count));
-      document.querySelector('.xterm-helper-textarea').dispatchEvent(
-        new ClipboardEvent('paste', { clipboardData: data, bubbles: true, cancelable: true }));
+      document
+        .querySelector('.xterm-helper-textarea')
+        .dispatchEvent(
+          new ClipboardEvent('paste', { clipboardData: data, bubbles: true, cancelable: true })
+        );
     }, LINES);
-    await game.page.waitForFunction((count) => window.flood.prompts >= count, LINES,
-      { polling: 100, timeout: 240000 });
+    await game.page.waitForFunction((count) => window.flood.prompts >= count, LINES, {
+      polling: 100,
+      timeout: 240000,
+    });
     const seconds = (performance.now() - started) / 1000;
     const longest = longestTaskMs(JSON.parse(await session.browser.stopTracing()));
     await game.waitForScreen(rendered(session.screens['b.menu']));
     const { prompts, tasks } = await game.page.evaluate(() => window.flood);
     assert.equal(prompts, LINES);
-    t.diagnostic(`${prompts} answers in ${seconds.toFixed(1)} s; the longest task ` +
-      `${longest.toFixed(0)} ms of the main thread's time; by the clock ${tasks.length} tasks ` +
-      `of 50 ms or more, the longest ${Math.max(0, ...tasks).toFixed(0)} ms`);
+    t.diagnostic(
+      `${prompts} answers in ${seconds.toFixed(1)} s; the longest task ` +
+        `${longest.toFixed(0)} ms of the main thread's time; by the clock ${tasks.length} tasks ` +
+        `of 50 ms or more, the longest ${Math.max(0, ...tasks).toFixed(0)} ms`
+    );
     assert.ok(longest <= LONGEST_TASK_MS, `the longest task took ${longest.toFixed(0)} ms`);
     assert.deepEqual(game.errors, []);
     await game.close();

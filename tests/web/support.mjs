@@ -29,8 +29,13 @@ export function expectedScreens() {
   const dir = mkdtempSync(join(tmpdir(), 'tavro-web-'));
   const exe = join(dir, 'expected_screens');
   execFileSync(process.env.CXX ?? 'c++', [
-    '-std=c++20', '-DTAVRO_UTF8_OUTPUT', `-I${root}/common`, `-I${root}/tests/support`,
-    join(root, 'tests/web/expected_screens.cpp'), '-o', exe,
+    '-std=c++20',
+    '-DTAVRO_UTF8_OUTPUT',
+    `-I${root}/common`,
+    `-I${root}/tests/support`,
+    join(root, 'tests/web/expected_screens.cpp'),
+    '-o',
+    exe,
   ]);
   return JSON.parse(execFileSync(exe, { encoding: 'utf8' }));
 }
@@ -61,7 +66,8 @@ export const browserArgs = () => (process.getuid?.() === 0 ? ['--no-sandbox'] : 
 // Headless Chromium; `env` adds to its environment (FONTCONFIG_FILE, say).
 export async function launchBrowser(env = {}) {
   return chromium.launch({
-    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium', args: browserArgs(),
+    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
+    args: browserArgs(),
     env: { ...process.env, ...env },
   });
 }
@@ -86,7 +92,8 @@ export function browserSession() {
 
 // A phone as the DevTools protocol emulates one: its screen, touch and user agent.
 const PHONE = { width: 390, height: 844, deviceScaleFactor: 3, mobile: true };
-const PHONE_AGENT = 'Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 ' +
+const PHONE_AGENT =
+  'Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 ' +
   '(KHTML, like Gecko) Chrome/156.0.0.0 Mobile Safari/537.36';
 
 // One game's page in a fresh browser context (made with `options` besides its size), with
@@ -94,21 +101,26 @@ const PHONE_AGENT = 'Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36
 // phone, and `beforeLoad(page)` runs before the page is loaded.
 export class GamePage {
   static async open(browser, url, file, { phone = false, beforeLoad = null, ...options } = {}) {
-    const context = await browser.newContext(
-      { viewport: phone ? null : { width: 1000, height: 700 }, ...options });
+    const context = await browser.newContext({
+      viewport: phone ? null : { width: 1000, height: 700 },
+      ...options,
+    });
     const page = await context.newPage();
     const game = new GamePage(context, page);
     game.cdp = await context.newCDPSession(page);
     if (phone) {
       await game.cdp.send('Emulation.setDeviceMetricsOverride', PHONE);
-      await game.cdp.send('Emulation.setTouchEmulationEnabled',
-        { enabled: true, maxTouchPoints: 5 });
+      await game.cdp.send('Emulation.setTouchEmulationEnabled', {
+        enabled: true,
+        maxTouchPoints: 5,
+      });
       await game.cdp.send('Emulation.setUserAgentOverride', { userAgent: PHONE_AGENT });
     }
     page.on('console', (message) => game.noteConsole('page', message));
     page.on('pageerror', (error) => game.errors.push(`page: ${error.message}`));
     page.on('worker', (worker) =>
-      worker.on('console', (message) => game.noteConsole('worker', message)));
+      worker.on('console', (message) => game.noteConsole('worker', message))
+    );
     await beforeLoad?.(page);
     game.navigated = performance.now();
     await page.goto(url + file);
@@ -139,7 +151,12 @@ export class GamePage {
       const buffer = window.term.buffer.active;
       const rows = [];
       for (let y = 0; y < 25; ++y) {
-        rows.push(buffer.getLine(buffer.baseY + y).translateToString(true).replace(/ +$/, ''));
+        rows.push(
+          buffer
+            .getLine(buffer.baseY + y)
+            .translateToString(true)
+            .replace(/ +$/, '')
+        );
       }
       return rows;
     });
@@ -182,11 +199,15 @@ export class GamePage {
   // The page's clock (ms) when row `y` of the screen first reads `text`, watched in the page
   // itself every 5 ms, so that a busy test process does not delay the reading.
   async shownAt(y, text, timeoutMs) {
-    const handle = await this.page.waitForFunction(([row, wanted]) => {
-      const buffer = window.term.buffer.active;
-      const line = buffer.getLine(buffer.baseY + row).translateToString(true);
-      return line.replace(/ +$/, '') === wanted && performance.now();
-    }, [y, text], { polling: 5, timeout: timeoutMs });
+    const handle = await this.page.waitForFunction(
+      ([row, wanted]) => {
+        const buffer = window.term.buffer.active;
+        const line = buffer.getLine(buffer.baseY + row).translateToString(true);
+        return line.replace(/ +$/, '') === wanted && performance.now();
+      },
+      [y, text],
+      { polling: 5, timeout: timeoutMs }
+    );
     return handle.jsonValue();
   }
 
@@ -195,8 +216,12 @@ export class GamePage {
   }
 
   waitForScreen(expected, timeoutMs = 5000) {
-    return this.waitFor((seen) => seen.every((row, y) => row === expected[y]), timeoutMs,
-      'the screen', expected);
+    return this.waitFor(
+      (seen) => seen.every((row, y) => row === expected[y]),
+      timeoutMs,
+      'the screen',
+      expected
+    );
   }
 
   type(text) {
@@ -234,8 +259,9 @@ export class GamePage {
   // Waits for the program's end; then the end notice below the terminal, and whether the
   // button that starts the game again shows.
   async endNotice() {
-    await this.page.waitForFunction(() => window.tavroPage.status !== null, null,
-      { timeout: ANSWER_MS });
+    await this.page.waitForFunction(() => window.tavroPage.status !== null, null, {
+      timeout: ANSWER_MS,
+    });
     return this.currentNotice();
   }
 
@@ -277,8 +303,12 @@ export class Minefield {
   }
 
   ways() {
-    return [[-1, 0, this.keys.up], [1, 0, this.keys.down], [0, -1, this.keys.left],
-      [0, 1, this.keys.right]];
+    return [
+      [-1, 0, this.keys.up],
+      [1, 0, this.keys.down],
+      [0, -1, this.keys.left],
+      [0, 1, this.keys.right],
+    ];
   }
 
   // The keys of the shortest walk off the map over free cells.
@@ -354,8 +384,14 @@ export async function terminalLayout(game, y) {
 
 // The text of row `y` as the page's document holds it (what find, copy and screen readers see).
 export function documentRow(game, y) {
-  return game.page.evaluate((row) => document.querySelector('.xterm-rows').children[row]
-    .textContent.replace(/\u00a0/g, ' ').trimEnd(), y);
+  return game.page.evaluate(
+    (row) =>
+      document
+        .querySelector('.xterm-rows')
+        .children[row].textContent.replace(/\u00a0/g, ' ')
+        .trimEnd(),
+    y
+  );
 }
 
 // Where the characters of row `y` are drawn: [column, character] pairs, blanks left out, the
@@ -365,8 +401,10 @@ export function drawnLayout(game, y) {
   return game.page.evaluate((row) => {
     const screen = document.querySelector('.xterm-screen').getBoundingClientRect();
     const cell = screen.width / window.term.cols;
-    const walker = document.createTreeWalker(document.querySelector('.xterm-rows').children[row],
-      NodeFilter.SHOW_TEXT);
+    const walker = document.createTreeWalker(
+      document.querySelector('.xterm-rows').children[row],
+      NodeFilter.SHOW_TEXT
+    );
     const layout = [];
     let drift = 0;
     const range = document.createRange();
