@@ -46,8 +46,8 @@ std::size_t char_width(char32_t code_point, bool ambiguous_wide);
 
 // One character at the start of non-empty `text`, in the build's encoding: a whole UTF-8
 // sequence (a byte that starts none is one character of one column), or a code page 932 lead
-// byte with its trail byte. A control byte counts one column: the editor shows a tab as a
-// blank, and screens contain none but line breaks.
+// byte with its trail byte. A control byte counts one column: screens contain none but line
+// breaks, and the line editor shows its own as visible() does.
 struct Character {
   std::size_t length;   // bytes
   std::size_t columns;  // 0, 1 or 2

@@ -94,10 +94,6 @@ std::string_view Terminal::last_line() const {
   return line;
 }
 
-Cursor Terminal::cursor() {
-  return cursor_after(last_line(), width(), ambiguous_wide_);
-}
-
 void Terminal::rewrite_tail(std::size_t old_size, std::string_view text) {
   (void)flush();
   const std::size_t now = width();

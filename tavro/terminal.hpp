@@ -89,9 +89,6 @@ class Terminal {
 
   // What the screen shows since the last clear, the last kKept bytes of it.
   [[nodiscard]] const std::string& shown() const { return shown_; }
-  // Where the cursor is: rows below the start of the text after the last line break, and the
-  // column, for the width now.
-  [[nodiscard]] Cursor cursor();
 
  private:
   std::size_t width();
