@@ -151,42 +151,43 @@ bool is_c1_control(std::string_view text) {
 }
 #endif
 
+// The character at the start of `text`, which is no control byte: its bytes, and whether it
+// shows as it is (else as one replacement).
+struct Raw {
+  std::size_t length;
+  bool kept;
+};
+Raw raw_character(std::string_view text) {
+  const unsigned c = byte_at(text, 0);
+  if (c < 0x80) {
+    return {1, true};
+  }
+#ifdef TAVRO_UTF8_OUTPUT
+  if (const std::size_t length = valid_utf8(text); length > 0) {
+    return {length, true};
+  }
+  return {is_c1_control(text) ? std::size_t{2} : std::size_t{1}, false};  // a control whole
+#else
+  if (text.size() > 1 && is_cp932_lead(c) && is_cp932_trail(byte_at(text, 1))) {
+    return {2, true};
+  }
+  return {1, c >= 0xA1 && c <= 0xDF};  // half-width katakana
+#endif
+}
+
 }  // namespace
 
 std::string visible(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t at = 0; at < text.size();) {
-    const unsigned c = byte_at(text, at);
-    if (append_control(out, c)) {
+    if (append_control(out, byte_at(text, at))) {
       ++at;
       continue;
     }
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-      ++at;
-      continue;
-    }
-#ifdef TAVRO_UTF8_OUTPUT
-    const std::size_t length = valid_utf8(text.substr(at));
-    if (length == 0 && is_c1_control(text.substr(at))) {
-      out.append(codes::kReplacement);  // one for the whole control
-      at += 2;
-      continue;
-    }
-#else
-    std::size_t length = c >= 0xA1 && c <= 0xDF ? 1 : 0;  // half-width katakana
-    if (at + 1 < text.size() && is_cp932_lead(c) && is_cp932_trail(byte_at(text, at + 1))) {
-      length = 2;
-    }
-#endif
-    if (length == 0) {
-      out.append(codes::kReplacement);
-      ++at;
-    } else {
-      out.append(text.substr(at, length));
-      at += length;
-    }
+    const Raw c = raw_character(text.substr(at));
+    out.append(c.kept ? text.substr(at, c.length) : codes::kReplacement);
+    at += c.length;
   }
   return out;
 }
@@ -196,15 +197,8 @@ Character shown_character(std::string_view text, bool ambiguous_wide) {
   if (c != '\t' && (c < 0x20 || c == kDelete)) {
     return {1, 2};
   }
-  if (c < 0x80) {
-    return {1, 1};
-  }
-#ifdef TAVRO_UTF8_OUTPUT
-  if (valid_utf8(text) == 0) {
-    return {is_c1_control(text) ? std::size_t{2} : std::size_t{1}, 1};
-  }
-#endif
-  return first_character(text, ambiguous_wide);
+  const Raw raw = raw_character(text);
+  return {raw.length, raw.kept ? first_character(text, ambiguous_wide).columns : 1};
 }
 
 bool incomplete_character(std::string_view text) {
