@@ -5,30 +5,7 @@
 // clearing) sits behind the small Host interface, and the clock, the generator and the pause
 // behind Clockwork, which tests replace.
 //
-// What the program sends to and asks of a terminal, and why:
-//   - ESC [ H ESC [ 2 J (kClearSequence): cursor home, then erase the whole display; clears
-//     the screen where no "cls" exists, and marks the clear in piped output; at a terminal it
-//     also starts the screen drawn again (after fg, or Ctrl+L) from the record of what was
-//     written since the last clear;
-//   - BS, blank, BS: the line editor takes back one column of its echo within a row (two for
-//     a wide character, or for a control byte taken literally, which shows as ^X); a line
-//     break ends a line, and starts the line shown again by the reprint character;
-//   - CR, ESC [ n C (cursor forward) and ESC [ K (erase to the end of the row): the editor
-//     takes back a character that filled a row's last column, where a BS moves differently
-//     from terminal to terminal because the wrap is deferred;
-//   - ESC [ A (cursor up), ESC [ n C: after taking back a character that began a new row, the
-//     editor goes back to the end of the row above; a BS at a row's start goes up only on
-//     terminals that wrap back (tmux, not xterm). When the row above was full, the editor
-//     shows its last character again, which leaves the wrap deferred as it was;
-//   - the terminal's width (TIOCGWINSZ; read again after SIGWINCH), to know where the echo
-//     wraps;
-//   - the POSIX terminal's input mode whenever the program waits for input in the foreground,
-//     with ICANON, ECHO, IEXTEN and ISIG off, VMIN 1 and VTIME 0, output processing and CR
-//     translation left on; the saved mode at every way out and every stop (console_posix.cpp);
-//   - the terminal's erase, kill, word-erase, reprint, literal-next, end-of-file, interrupt,
-//     quit and suspend characters, read from its saved settings; the last three are acted on
-//     by the program (the saved mode back, then the signal to its process group).
-// Nothing else: no absolute cursor addressing, colours or other queries.
+// Every control sequence and terminal mode in use is listed in terminal_codes.hpp.
 #pragma once
 
 #include <cstddef>
@@ -37,9 +14,11 @@
 #include <string>
 #include <string_view>
 
+#include "terminal_codes.hpp"
+
 namespace tavro {
 
-inline constexpr std::string_view kClearSequence = "\x1b[H\x1b[2J";
+inline constexpr std::string_view kClearSequence = codes::kClear;
 
 // Thrown to end the run: by menu entry 3, and by any read once standard input has ended.
 // The process entry turns it into the exit status; a test catches it.

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <utility>
+
+#include "char_width.hpp"
 
 namespace tavro {
 
@@ -16,17 +19,6 @@ constexpr int kBackspace = 0x08;
 constexpr int kDelete = 0x7F;
 constexpr int kEscape = 0x1B;
 constexpr int kRedraw = 0x0C;  // Ctrl+L, as full-screen terminal programs take it
-// Erasing one column: back, overwrite with a blank, back again.
-constexpr std::string_view kEraseColumn = "\b \b";
-constexpr std::string_view kCursorUp = "\x1b[A";
-constexpr std::string_view kEraseToEndOfRow = "\x1b[K";
-
-// A control byte in a line (only literal-next puts one there) shows in caret notation, ^X
-// for 0x18 and ^? for DEL: two columns, both taken back when it is erased. A tab shows as one
-// blank, as it does when typed.
-bool is_shown_in_carets(unsigned c) {
-  return (c < 0x20 && c != '\t') || c == kDelete;
-}
 
 bool is_blank_byte(char c) {
   return c == ' ' || c == '\t';
@@ -35,111 +27,135 @@ bool is_blank_byte(char c) {
 }  // namespace
 
 std::string LineEditor::read_line() {
-  std::string line;
-  placed_.clear();
-  placed_bytes_ = 0;
   for (;;) {
     const int c = next_byte(-1);
     if (c == kEnd) {
-      flush_echo();
+      (void)terminal_.flush();
+      std::string line = std::exchange(line_, {});
+      settled_ = 0;
+      shown_.clear();
       return line;
     }
     if (c == '\r' || c == '\n') {
       if (c == '\r') {
         take_line_feed_after_cr();
       }
+      (void)terminal_.write(visible(std::string_view(line_).substr(settled_)) + "\n");  // flushes
+      std::string line = std::exchange(line_, {});
       line.push_back('\n');
-      echo("\n");
-      flush_echo();
-      line_starts_at(0);
+      settled_ = 0;
+      shown_.clear();
       return line;
     }
     if (c == keys_.literal_next) {
-      take_literal(line);
+      take_literal();
     } else if (c == keys_.erase || c == kBackspace || c == kDelete) {
-      erase_characters(line, 1);
+      keep_only(last_character_start());
     } else if (c == keys_.kill) {
-      erase_characters(line, line.size());
+      keep_only(0);
     } else if (c == keys_.word_erase) {
-      erase_word(line);
+      erase_word();
     } else if (c == keys_.reprint) {
-      reprint(line);
+      reprint();
     } else if (c == keys_.end_of_file) {
-      if (line.empty()) {
-        flush_echo();
-        return line;  // the end of the input, as in the terminal's own line mode
+      if (line_.empty()) {
+        (void)terminal_.flush();
+        return {};  // the end of the input, as in the terminal's own line mode
       }
     } else if (c == kEscape) {
       swallow_escape_sequence();
     } else if (c >= 0x20 || c == '\t') {
-      add_character(line, c);
+      add_byte(c);
     }
     // Other control bytes change nothing.
   }
 }
 
 // Bytes beyond the longest line are neither stored nor shown.
-void LineEditor::add_character(std::string& line, int c) {
-  if (line.size() < kMaxLine) {
-    line.push_back(static_cast<char>(c));
-    echo_shown(c);
+void LineEditor::add_byte(int c) {
+  if (line_.size() < kMaxLine) {
+    line_.push_back(static_cast<char>(c));
+    show_settled();
   }
 }
 
-void LineEditor::echo_shown(int c) {
-  const auto byte = static_cast<unsigned>(c);
-  if (c == '\t') {
-    echo(" ");  // a tab would move the cursor by a width that erasing cannot know
-  } else if (is_shown_in_carets(byte)) {
-    echo_.push_back('^');
-    echo_.push_back(static_cast<char>(byte ^ 0x40U));
-  } else {
-    echo_.push_back(static_cast<char>(c));
+// A multi-byte character shows once all its bytes are there; a byte that cannot continue it
+// shows the bytes before as what they are.
+void LineEditor::show_settled() {
+  const std::string_view rest = std::string_view(line_).substr(settled_);
+  if (rest.empty() || incomplete_character(rest)) {
+    return;
+  }
+  const std::string more = visible(rest);
+  settled_ = line_.size();
+  shown_ += more;
+  terminal_.echo(more);
+}
+
+// Where the line's last character starts, with the combining marks after it: the last
+// character that takes columns, or the very first one. Bytes not yet shown go first.
+std::size_t LineEditor::last_character_start() const {
+  if (settled_ < line_.size()) {
+    return settled_;
+  }
+  std::size_t last = 0;
+  for (std::size_t at = 0; at < line_.size();) {
+    const Character c =
+        shown_character(std::string_view(line_).substr(at), terminal_.ambiguous_wide());
+    if (c.columns > 0) {
+      last = at;
+    }
+    at += c.length;
+  }
+  return last;
+}
+
+void LineEditor::keep_only(std::size_t bytes) {
+  if (bytes >= line_.size()) {
+    return;
+  }
+  line_.resize(bytes);
+  settled_ = std::min(settled_, bytes);
+  std::string now = visible(std::string_view(line_).substr(0, settled_));
+  if (now != shown_) {
+    terminal_.rewrite_tail(shown_.size(), now);
+    shown_ = std::move(now);
   }
 }
 
 // The byte after the literal-next key is text as it stands, a control byte or one of the
 // editing keys too; only a line break is not: it still ends the line.
-void LineEditor::take_literal(std::string& line) {
+void LineEditor::take_literal() {
   const int c = next_raw_byte(-1);
   if (c == '\r' || c == '\n') {
     unread();
   } else if (c >= 0) {
-    add_character(line, c);
+    add_byte(c);
   }
 }
 
 // Blanks first, then the word before them, as the terminal's word erase does.
-void LineEditor::erase_word(std::string& line) {
-  std::size_t keep = line.size();
-  while (keep > 0 && is_blank_byte(line[keep - 1])) {
+void LineEditor::erase_word() {
+  std::size_t keep = line_.size();
+  while (keep > 0 && is_blank_byte(line_[keep - 1])) {
     --keep;
   }
-  while (keep > 0 && !is_blank_byte(line[keep - 1])) {
+  while (keep > 0 && !is_blank_byte(line_[keep - 1])) {
     --keep;  // a blank byte is never part of a multi-byte character, in either encoding
   }
-  while (line.size() > keep) {
-    erase_characters(line, 1);
-  }
+  keep_only(keep);
 }
 
-// The line shown again on a row of its own, after the key as the terminal echoes it; from
-// here on the line starts at the first column of that row.
-void LineEditor::reprint(const std::string& line) {
-  echo_shown(keys_.reprint);
-  echo("\n");
-  for (const char c : line) {
-    echo_shown(static_cast<unsigned char>(c));
-  }
-  line_starts_at(0);
+// The line shown again on a row of its own, after the key as the terminal echoes it.
+void LineEditor::reprint() {
+  const char key = static_cast<char>(keys_.reprint);
+  terminal_.echo(visible(std::string_view(&key, 1)) + "\n" + shown_);
 }
 
 std::size_t LineEditor::read(char* buffer, std::size_t size) {
   if (finished_pos_ == finished_.size()) {
-    line_starts_at(screen_column_);
     finished_ = read_line();
     finished_pos_ = 0;
-    screen_column_ = 0;  // the line's break, or the end of the run
   }
   const std::size_t n = std::min(size, finished_.size() - finished_pos_);
   finished_.copy(buffer, n, finished_pos_);
@@ -224,107 +240,6 @@ void LineEditor::take_rest_of_character(int first) {
   }
 }
 
-void LineEditor::screen_shown(std::string_view bytes) {
-  screen_column_ = column_after(bytes, screen_column_, source_.width(), settings_.ambiguous_wide);
-}
-
-void LineEditor::line_starts_at(std::size_t column) {
-  start_column_ = column;
-  placed_.clear();
-  placed_bytes_ = 0;
-}
-
-void LineEditor::erase_characters(std::string& line, std::size_t count) {
-  place_line(line);
-  for (; count > 0 && !placed_.empty(); --count) {
-    const Placed erased = placed_.back();
-    placed_.pop_back();
-    take_back(erased, line);
-    line.resize(erased.start);
-  }
-  placed_bytes_ = line.size();
-}
-
-// Places the characters typed since the last erase as the terminal did when they were echoed:
-// each where the one before it ended, or whole at the start of the next row. After a resize,
-// the whole line anew, as a terminal that rewraps its rows shows it.
-void LineEditor::place_line(std::string_view line) {
-  std::size_t width = source_.width();
-  if (width == 0) {
-    width = kDefaultTerminalWidth;
-  }
-  if (width != width_ || line.size() < placed_bytes_) {
-    width_ = width;
-    placed_.clear();
-    placed_bytes_ = 0;
-  }
-  while (placed_bytes_ < line.size()) {
-    Character next = first_character(line.substr(placed_bytes_), settings_.ambiguous_wide);
-    if (is_shown_in_carets(static_cast<unsigned char>(line[placed_bytes_]))) {
-      next.columns = 2;
-    }
-    if (next.columns > 0 || placed_.empty()) {
-      const Position end = line_end();
-      const Placement at = place(end.column, next.columns, width_);
-      placed_.push_back({placed_bytes_, end.row + (at.next_row ? 1 : 0), at.column, next.columns});
-    }
-    placed_bytes_ += next.length;
-  }
-}
-
-LineEditor::Position LineEditor::line_end() const {
-  if (placed_.empty()) {
-    return {0, std::min(start_column_, width_)};
-  }
-  const Placed& last = placed_.back();
-  return {last.row, last.column + last.columns};
-}
-
-// Blanks the columns of the line's last character, which `erased` was, and puts the cursor
-// where it stood before that character was echoed. A BS never goes back across a row's start,
-// which takes the cursor up a row on some terminals (tmux) and not on others (xterm), nor
-// from a filled last column, where the deferred wrap makes terminals differ too.
-void LineEditor::take_back(const Placed& erased, std::string_view line) {
-  if (erased.columns == 0) {
-    return;  // a mark typed first showed on the prompt: nothing of the line's own to blank
-  }
-  if (erased.column + erased.columns < width_) {
-    for (std::size_t i = 0; i < erased.columns; ++i) {
-      echo(kEraseColumn);
-    }
-  } else {
-    echo("\r");
-    move_right(erased.column);
-    echo(kEraseToEndOfRow);
-  }
-  const Position before = line_end();
-  if (before.row == erased.row) {
-    return;
-  }
-  // The character began a new row; the cursor is at that row's start.
-  if (before.column < width_) {
-    echo(kCursorUp);  // a wide character that did not fit left the columns from here empty
-    move_right(before.column);
-  } else if (!placed_.empty() && placed_.back().columns > 0) {
-    // The character before filled its row. Shown once more, it leaves the cursor at that row's
-    // last column with the wrap deferred, exactly as it was.
-    const Placed& previous = placed_.back();
-    echo(kCursorUp);
-    move_right(previous.column);
-    for (std::size_t at = previous.start; at < erased.start; ++at) {
-      echo_shown(static_cast<unsigned char>(line[at]));
-    }
-  }
-  // Else the prompt filled its row: the cursor stays at the next row's start, where the next
-  // character goes all the same.
-}
-
-void LineEditor::move_right(std::size_t columns) {
-  if (columns > 0) {
-    echo("\x1b[" + std::to_string(columns) + "C");
-  }
-}
-
 int LineEditor::next_byte(int timeout_ms) {
   for (;;) {
     const int c = next_raw_byte(timeout_ms);
@@ -345,17 +260,21 @@ int LineEditor::next_raw_byte(int timeout_ms) {
 }
 
 bool LineEditor::act_on_control_key(int c) {
-  if (c != keys_.interrupt && c != keys_.quit && c != keys_.suspend && c != kRedraw) {
+  if (c == kRedraw) {
+    terminal_.redraw();
+    return true;
+  }
+  if (c != keys_.interrupt && c != keys_.quit && c != keys_.suspend) {
     return false;
   }
-  flush_echo();  // the screen as it stands, before the program stops or draws it again
-  if (c == kRedraw) {
-    source_.redraw();
-  } else {
-    source_.job_key(c == keys_.interrupt ? KeySource::JobKey::kInterrupt
-                    : c == keys_.quit    ? KeySource::JobKey::kQuit
-                                         : KeySource::JobKey::kSuspend);
+  pos_ = pending_.size();  // keys typed after it are the next reader's
+  if (keys_.flush_on_job_key) {
+    keep_only(0);
   }
+  (void)terminal_.flush();  // the screen as it stands, before the program stops
+  terminal_.port().job_key(c == keys_.interrupt ? TerminalPort::JobKey::kInterrupt
+                           : c == keys_.quit    ? TerminalPort::JobKey::kQuit
+                                                : TerminalPort::JobKey::kSuspend);
   return true;
 }
 
@@ -371,17 +290,16 @@ bool LineEditor::fill(int timeout_ms) {
   if (at_end_) {
     return false;
   }
-  flush_echo();  // everything typed so far shows before the editor waits
   std::array<char, 4096> chunk{};
   for (;;) {
-    const KeySource::Wait ready = source_.wait(timeout_ms);
-    if (ready == KeySource::Wait::kTimeout) {
+    const TerminalPort::Wait ready = terminal_.wait(timeout_ms);
+    if (ready == TerminalPort::Wait::kTimeout) {
       return false;  // in time, or a signal ended a limited wait early: the caller looks again
     }
-    const std::size_t got = ready == KeySource::Wait::kEnd
-                                ? KeySource::kEnded
-                                : source_.read(chunk.data(), chunk.size());
-    if (got == KeySource::kEnded) {
+    const std::size_t got = ready == TerminalPort::Wait::kEnd
+                                ? TerminalPort::kEnded
+                                : terminal_.port().read(chunk.data(), chunk.size());
+    if (got == TerminalPort::kEnded) {
       at_end_ = true;  // the terminal has hung up
       return false;
     }
@@ -393,17 +311,6 @@ bool LineEditor::fill(int timeout_ms) {
     if (timeout_ms >= 0) {
       return false;
     }
-  }
-}
-
-void LineEditor::echo(std::string_view bytes) {
-  echo_.append(bytes);
-}
-
-void LineEditor::flush_echo() {
-  if (!echo_.empty()) {
-    source_.echo(echo_);
-    echo_.clear();
   }
 }
 

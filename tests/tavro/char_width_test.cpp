@@ -46,20 +46,36 @@ TEST(CharWidth, FollowsTheUnicodeData) {
   }
 }
 
-TEST(CharWidth, ColumnAfterAPromptCountsItsRows) {
+TEST(CharWidth, CursorAfterAPromptCountsItsRows) {
 #ifdef TAVRO_UTF8_OUTPUT
   const std::string wide = "\u3042";
-  EXPECT_EQ(column_after("e\u0301", 0, 10, false), 1U);
+  EXPECT_EQ(cursor_after("e\u0301", 10, false).column, 1U);
 #else
   const std::string wide = "\x82\xA0";
 #endif
-  EXPECT_EQ(column_after("->", 3, 10, false), 5U);
-  EXPECT_EQ(column_after("abc\n->", 5, 10, false), 2U);
-  EXPECT_EQ(column_after("abc" + std::string(kClearSequence) + "->", 5, 10, false), 2U);
-  EXPECT_EQ(column_after("0123456789", 0, 10, false), 10U) << "the wrap is deferred";
-  EXPECT_EQ(column_after("0123456789a", 0, 10, false), 1U);
-  EXPECT_EQ(column_after("abcdefghi" + wide, 0, 10, false), 2U) << "wrapped whole";
-  EXPECT_EQ(column_after("abcdefgh" + wide, 0, 10, false), 10U);
+  const auto at = [](std::string_view text) {
+    const Cursor c = cursor_after(text, 10, false);
+    return std::to_string(c.row) + "," + std::to_string(c.column);
+  };
+  EXPECT_EQ(at("ab\x1b[2C->"), "0,4") << "a sequence takes no column";
+  EXPECT_EQ(at("0123456789"), "0,10") << "the wrap is deferred";
+  EXPECT_EQ(at("0123456789a"), "1,1");
+  EXPECT_EQ(at("abcdefghi" + wide), "1,2") << "wrapped whole";
+  EXPECT_EQ(at("abcdefgh" + wide), "0,10");
+}
+
+TEST(CharWidth, VisibleShowsEveryByteInColumnsTheTerminalAgreesOn) {
+  EXPECT_EQ(visible("a\tb\x01\x7f"), "a b^A^?");
+#ifdef TAVRO_UTF8_OUTPUT
+  EXPECT_EQ(visible("\xff\xc2\x85\xe6\x97x\xed\xa0\x80\u65e5"),
+            "\uFFFD\uFFFD\uFFFD\uFFFDx\uFFFD\uFFFD\uFFFD\u65e5")
+      << "a stray byte, a C1 control, a cut character, a surrogate; then a whole one";
+  EXPECT_TRUE(incomplete_character("\xe6\x97"));
+  EXPECT_FALSE(incomplete_character("\xe6\x97x"));
+#else
+  EXPECT_EQ(visible("\x80\xb1\x82\xa0\x82"), "?\xb1\x82\xa0?") << "half-width kana, a pair";
+  EXPECT_TRUE(incomplete_character("\x82"));
+#endif
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 // filled last column defers the wrap to the next character, a wide character that does not fit
 // wraps whole and leaves the last column empty, and a combining mark joins the character before.
 // It knows BS, CR, LF (taken as CR LF, as the terminal's output processing sends a line break)
-// and the CSI sequences the editor sends: cursor up (A) and forward (C), erase to the end of
-// the row (K). Like xterm, and unlike tmux, a BS at a row's start stays there: no reverse wrap.
+// and the CSI sequences the program sends: cursor up (A), forward (C) and home (H), erase
+// below (J) and the whole display (2J). Like xterm, a BS at a row's start stays there.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -34,7 +34,7 @@ class ScreenModel {
         for (at += 2; at < bytes.size() && bytes[at] >= '0' && bytes[at] <= '9'; ++at) {
           n = n * 10 + static_cast<std::size_t>(bytes[at] - '0');
         }
-        control(at < bytes.size() ? bytes[at] : '\0', n == 0 ? 1 : n);
+        control(at < bytes.size() ? bytes[at] : '\0', n);
         ++at;
       } else if (c == '\b' || c == '\r' || c == '\n') {
         control(c, 1);
@@ -47,25 +47,28 @@ class ScreenModel {
     }
   }
 
-  // Every row without its trailing blanks, then the cursor, "+" when the wrap is deferred.
-  [[nodiscard]] std::string dump() const {
-    std::string out;
+  // Rows without their trailing blanks, up to the last that is not empty.
+  [[nodiscard]] std::vector<std::string> rows() const {
+    std::vector<std::string> out;
     for (const auto& row : rows_) {
       std::string text;
       for (const std::string& cell : row) {
         text += cell;
       }
-      out += text.erase(text.find_last_not_of(' ') + 1) + "|\n";
+      out.push_back(text.erase(text.find_last_not_of(' ') + 1));
     }
-    return out + "cursor " + std::to_string(row_) + "," + std::to_string(column_) +
-           (wrap_ ? "+" : "");
+    while (!out.empty() && out.back().empty()) {
+      out.pop_back();
+    }
+    return out;
   }
-
-  // The cursor's column as a program counts it: the width itself when the wrap is deferred.
-  [[nodiscard]] std::size_t column() const { return wrap_ ? width_ : column_; }
+  [[nodiscard]] std::size_t row() const { return row_; }
+  // The column the cursor is in; the last one when the wrap is deferred.
+  [[nodiscard]] std::size_t cursor_column() const { return column_; }
 
  private:
-  void control(char c, std::size_t n) {
+  void control(char c, std::size_t parameter) {
+    const std::size_t n = parameter == 0 ? 1 : parameter;
     wrap_ = false;
     switch (c) {
       case '\b':
@@ -84,10 +87,12 @@ class ScreenModel {
       case 'C':
         column_ = std::min(column_ + n, width_ - 1);
         break;
-      case 'K':
-        for (std::size_t i = column_; i < width_; ++i) {
-          blank(i);
-        }
+      case 'H':
+        row_ = 0;
+        column_ = 0;
+        break;
+      case 'J':
+        erase_display(parameter == 2 ? 0 : row_, parameter == 2 ? 0 : column_);
         break;
       default:
         ADD_FAILURE() << "a sequence the screen does not know: " << c;
@@ -118,6 +123,19 @@ class ScreenModel {
     if (column_ == width_) {
       column_ = width_ - 1;
       wrap_ = true;
+    }
+  }
+
+  // Blanks from a row and column to the end of the display.
+  void erase_display(std::size_t row, std::size_t column) {
+    for (std::size_t i = column; i < width_; ++i) {
+      rows_[row][i].assign(1, ' ');
+    }
+    if (column > 0 && rows_[row][column].empty()) {
+      rows_[row][column - 1].assign(1, ' ');  // the left half of a wide character cut in two
+    }
+    for (std::size_t r = row + 1; r < rows_.size(); ++r) {
+      rows_[r].assign(width_, " ");
     }
   }
 

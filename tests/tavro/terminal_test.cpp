@@ -170,8 +170,9 @@ TEST(TavroTerminalEditing, GreetingKeyShowsAtThePromptAndCanBeErased) {
   child.send("2");  // no Enter
   ASSERT_TRUE(child.read_until_ends_with(menu_prompt() + "2", 3s)) << "shown after the prompt";
   EXPECT_LT(seconds_since(pressed), 1.0);
-  EXPECT_TRUE(shows(child, "\x7f", "2\b \b"));
-  EXPECT_TRUE(shows(child, "3\r", "\b \b3\r\n")) << "the answer is 3 alone, not 23";
+  // Erased by writing the line again from the prompt's end, column 15 (～ takes two).
+  EXPECT_TRUE(shows(child, "\x7f", "2\r\x1b[15C\x1b[J"));
+  EXPECT_TRUE(shows(child, "3\r", "\x1b[J3\r\n")) << "the answer is 3 alone, not 23";
   expect_ends_with_status_0(child, before);
 }
 
@@ -185,16 +186,17 @@ TEST(TavroTerminalEditing, ErasesWholeCharactersAndKillsTheLine) {
   Child child = at_menu(before);
   // One erase takes the whole character and both its columns: a byte left behind would make
   // the answer no number, and the menu would be drawn again instead of the program ending.
-  const std::string back = "\b \b";
+  // Each erase writes the line again from its start, the first column of the row.
+  const std::string again = "\r\x1b[J";
   EXPECT_TRUE(shows(child, "1" + wide + "2", "1" + wide + "2"));
-  EXPECT_TRUE(shows(child, "\x08", "2" + back));
-  EXPECT_TRUE(shows(child, "\x7f", "2" + back + back + back));
-  EXPECT_TRUE(shows(child, "4\x15", "4" + back + back)) << "Ctrl+U takes 1 and 4";
+  EXPECT_TRUE(shows(child, "\x08", again + "1" + wide));
+  EXPECT_TRUE(shows(child, "\x7f", again + "1"));
+  EXPECT_TRUE(shows(child, "4\x15", "4" + again)) << "Ctrl+U takes 1 and 4";
   child.send("\x7f\x7f");  // nothing left to erase
   EXPECT_TRUE(shows(child, "3\r", "3\r\n"));
   expect_ends_with_status_0(child, before);
   EXPECT_EQ(child.take_new_output(),
-            "1" + wide + "2" + back + back + back + "4" + back + back + "3\r\n")
+            "1" + wide + "2" + again + "1" + wide + again + "1" + "4" + again + "3\r\n")
       << "the menu was not redrawn, and nothing else was echoed";
 }
 
@@ -211,7 +213,7 @@ TEST(TavroTerminalEditing, EraseTakesACombiningMarkWithItsCharacter) {
       "\x7f"
       "3\r");
   expect_ends_with_status_0(child, before);
-  EXPECT_EQ(child.take_new_output(), "e\u0301\b \b3\r\n");
+  EXPECT_EQ(child.take_new_output(), "e\u0301\r\x1b[J3\r\n");
 #endif
 }
 
@@ -256,16 +258,16 @@ TEST(TavroTerminalEditing, EndOfFileCharacterEndsOnlyAnEmptyLine) {
   expect_ends_with_status_0(child, before);
 }
 
-TEST(TavroTerminalEditing, EchoesGoToTheTerminalNotToRedirectedOutput) {
+TEST(TavroTerminalEditing, OutputPipedToAPagerCarriesTheEchoInOrder) {
   const termios before = line_mode();
   Child child = Child::on_terminal(kExe, before, {.output_piped = true});
   ASSERT_TRUE(child.read_until_ends_with("MIT License.\n", 5s));  // a pipe: no CR
   child.send("3");
-  ASSERT_TRUE(child.read_until_ends_with(menu_prompt(), 3s));
+  ASSERT_TRUE(child.read_until_ends_with(menu_prompt() + "3", 3s)) << "the key typed early";
   child.send("\r");
   expect_ends_with_status_0(child, before);
-  EXPECT_TRUE(child.output().ends_with(menu_prompt())) << "the screens hold no echo";
-  EXPECT_EQ(child.terminal_output(), "3\r\n");
+  EXPECT_TRUE(child.output().ends_with(menu_prompt() + "3\n"));
+  EXPECT_EQ(child.terminal_output(), "") << "nothing beside the pipe, where it would come early";
 }
 
 TEST(TavroTerminalKeyWait, TakesOneWholeKeyPressUnechoed) {
@@ -306,7 +308,7 @@ TEST(TavroTerminalEditing, WordEraseReprintAndLiteralNextAreTheTerminalsOwn) {
       "\x7f\x7f"
       "3\r");
   expect_ends_with_status_0(child, before);
-  EXPECT_EQ(child.take_new_output(), "2 1\b \b^R\r\n2 \b \b\b \b3\r\n");
+  EXPECT_EQ(child.take_new_output(), "2 1\r\x1b[J2 ^R\r\n2 \r\x1b[J2\r\x1b[J3\r\n");
 }
 
 // The output since the last clear in `output`, which is what a redraw shows.
@@ -362,6 +364,15 @@ TEST(TavroTerminalJobControl, JobKeysAreTheTerminalsOwnAndActOnlyWhenEnabled) {
   expect_same_mode(mode_of(child), before);
 }
 
+TEST(TavroTerminalJobControl, KeysFollowTheSettingsAsFound) {
+  // stty -isig -iexten: Ctrl+W and Ctrl+C are no keys of the terminal's, and do nothing.
+  termios before = line_mode();
+  before.c_lflag &= ~static_cast<tcflag_t>(ISIG | IEXTEN);
+  Child child = at_menu(before);
+  child.send("3\x17\x03\r");
+  expect_ends_with_status_0(child, before);
+}
+
 TEST(TavroTerminalJobControl, TakesItsModeAgainAndRedrawsWhenItGoesOn) {
   const termios before = line_mode();
   Child child = at_menu(before);
@@ -376,7 +387,7 @@ TEST(TavroTerminalJobControl, TakesItsModeAgainAndRedrawsWhenItGoesOn) {
       "\x7f"
       "3\r");
   expect_ends_with_status_0(child, before);
-  EXPECT_EQ(child.take_new_output(), screen + "\b \b3\r\n");
+  EXPECT_EQ(child.take_new_output(), screen + "\r\x1b[J3\r\n");
 }
 
 TEST(TavroTerminalJobControl, StopSentFromOutsideLeavesTheTerminalAsFound) {
@@ -421,7 +432,8 @@ TEST(TavroTerminalJobControl, StopsWithTheTerminalAsFoundAndGoesOnWhereItWas) {
   child.send("1");
   ASSERT_TRUE(child.read_until_ends_with("1", 3s));
   suspend_and_resume(child, before);  // at a prompt, a line being typed
-  EXPECT_TRUE(shows(child, "\x7f", "\b \b")) << "the line goes on being edited";
+  EXPECT_TRUE(child.read_until_ends_with(menu_prompt(), 3s))
+      << "drawn again without the line, which the job key dropped as the terminal would";
   play_to_the_key_wait(child);
   suspend_and_resume(child, before);  // in a key wait
   child.take_new_output();
@@ -443,7 +455,10 @@ TEST(TavroTerminal, TerminalIsAsFoundAfterEveryWayOut) {
     EXPECT_EQ(exit.signal, key == "\x03" ? SIGINT : SIGQUIT);
     expect_same_mode(mode_of(child), before);
   }
-  for (const int signal_number : {SIGTERM, SIGHUP, SIGINT}) {
+  // Every signal that ends the process, a fault or an abort too: restored, then its own action.
+  for (const int signal_number :
+       {SIGTERM, SIGHUP, SIGINT, SIGUSR1, SIGALRM, SIGXCPU, SIGSEGV, SIGABRT}) {
+    SCOPED_TRACE(signal_number);
     Child child = at_menu(before);
     kill(child.pid(), signal_number);
     const ExitState exit = child.wait(10s);

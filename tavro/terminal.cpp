@@ -1,0 +1,178 @@
+#include "terminal.hpp"
+
+#include <algorithm>
+
+#include "char_width.hpp"
+#include "line_editor.hpp"
+#include "terminal_codes.hpp"
+
+namespace tavro {
+
+std::size_t Terminal::width() {
+  const std::size_t now = port_.width();
+  return now == 0 ? kDefaultTerminalWidth : now;
+}
+
+void Terminal::note(std::string_view bytes) {
+  if (const std::size_t clear = bytes.rfind(codes::kClear); clear != std::string_view::npos) {
+    shown_.clear();
+    bytes.remove_prefix(clear + codes::kClear.size());
+  }
+  if (bytes.size() > kKept) {
+    bytes.remove_prefix(bytes.size() - kKept);
+  }
+  shown_.append(bytes);
+  if (shown_.size() <= kKept) {
+    return;
+  }
+  // The record starts after a byte below 0x40 (a blank, a digit, a line break) when one comes
+  // soon: such a byte ends a character in UTF-8 and in code page 932 alike, so no half
+  // character is drawn.
+  constexpr std::size_t kLookAhead = 256;
+  const std::size_t first = shown_.size() - kKept;
+  std::size_t cut = first;
+  const std::size_t look_end = std::min(shown_.size(), first + kLookAhead);
+  while (cut < look_end && static_cast<unsigned char>(shown_[cut]) >= 0x40) {
+    ++cut;
+  }
+  if (cut < look_end) {
+    ++cut;
+  } else {
+    cut = first;  // none soon: at least not inside a UTF-8 sequence
+    for (int i = 0; i < 3 && is_utf8_continuation(static_cast<unsigned char>(shown_[cut])); ++i) {
+      ++cut;
+    }
+  }
+  shown_.erase(0, cut);
+}
+
+void Terminal::echo(std::string_view bytes) {
+  if (drawn_width_ == 0) {
+    drawn_width_ = width();
+  }
+  note(bytes);
+  unwritten_.append(bytes);
+}
+
+bool Terminal::write(std::string_view bytes) {
+  echo(bytes);
+  return flush();
+}
+
+// The terminal is taken first (TerminalPort::take_terminal): a program that comes back from a
+// stop or from the background draws the whole screen, which holds what was not yet written.
+bool Terminal::flush() {
+  if (port_.take_terminal() && drawn_width_ != 0) {
+    redraw();
+    return true;
+  }
+  if (unwritten_.empty()) {
+    return true;
+  }
+  const bool written = port_.write(unwritten_);
+  unwritten_.clear();
+  return written;
+}
+
+void Terminal::redraw() {
+  drawn_width_ = width();
+  unwritten_.clear();
+  std::string screen(codes::kClear);
+  screen.append(shown_);
+  (void)port_.write(screen);  // one piece, as a frame is; a screen that cannot be shown is lost
+}
+
+std::string_view Terminal::last_line() const {
+  const std::size_t line_break = shown_.find_last_of('\n');
+  std::string_view line(shown_);
+  if (line_break != std::string::npos) {
+    line.remove_prefix(line_break + 1);
+  }
+  if (const std::size_t home = line.rfind(codes::kHome); home != std::string_view::npos) {
+    line.remove_prefix(home + codes::kHome.size());
+  }
+  return line;
+}
+
+void Terminal::rewrite_tail(std::size_t old_size, std::string_view text) {
+  (void)flush();
+  const std::size_t now = width();
+  const std::string_view line = last_line();
+  old_size = std::min(old_size, line.size());
+  const Cursor end = cursor_after(line, now, ambiguous_wide_);
+  Cursor start = cursor_after(line.substr(0, line.size() - old_size), now, ambiguous_wide_);
+  shown_.resize(shown_.size() - old_size);
+  shown_.append(text);
+  if (now != drawn_width_) {
+    redraw();  // the window changed: the rows on the screen are not the rows placed here
+    return;
+  }
+  if (start.column >= now && end.row > start.row) {
+    start = {start.row + 1, 0};  // the line began on the row after a prompt that filled its own
+  }
+  std::string out(1, codes::kCarriageReturn);
+  out += codes::cursor_up(end.row - std::min(end.row, start.row));
+  out += codes::cursor_forward(std::min(start.column, now - 1));
+  out += codes::kEraseBelow;
+  out += text;
+  unwritten_ = std::move(out);
+  (void)flush();  // an echo that cannot be shown is lost; the line itself is not
+}
+
+TerminalPort::Wait Terminal::wait(int timeout_ms) {
+  for (;;) {
+    (void)flush();  // everything shown before the program waits
+    // Looked at once more after the write: a continue that came during it draws the screen now.
+    if (port_.take_terminal() && drawn_width_ != 0) {
+      redraw();
+    }
+    const TerminalPort::Wait ready = port_.wait(timeout_ms);
+    if (ready != TerminalPort::Wait::kTimeout || timeout_ms >= 0) {
+      return ready;
+    }
+  }
+}
+
+namespace {
+
+class TerminalHost final : public Host {
+ public:
+  TerminalHost(std::unique_ptr<TerminalPort> port, const EditingKeys& keys, bool ambiguous_wide)
+      : port_(std::move(port)), terminal_(*port_, ambiguous_wide), editor_(terminal_, keys) {}
+
+  void write(std::string_view bytes) override {
+    const bool written =
+        port_->screens_on_terminal() ? terminal_.write(bytes) : port_->write_screen(bytes);
+    if (!written) {
+      throw EndOfRun{1};  // nobody reads the screens any more
+    }
+  }
+  void clear_screen(std::string& frame) override { frame.append(codes::kClear); }
+  std::size_t read(char* buffer, std::size_t size) override { return editor_.read(buffer, size); }
+  [[nodiscard]] bool is_terminal() const override { return true; }
+  int read_key() override {
+    port_->key_wait(true);
+    const int key = editor_.read_key();
+    port_->key_wait(false);
+    return key;
+  }
+  // The editor takes the bytes in and acts on the job keys and Ctrl+L, which are no key
+  // press; it may end the wait early, and the caller then looks at its clock again.
+  bool wait_for_input(int timeout_ms) override {
+    return editor_.has_pending() || editor_.key_waiting(timeout_ms);
+  }
+
+ private:
+  std::unique_ptr<TerminalPort> port_;
+  Terminal terminal_;
+  LineEditor editor_;
+};
+
+}  // namespace
+
+std::unique_ptr<Host> make_terminal_host(std::unique_ptr<TerminalPort> port,
+                                         const EditingKeys& keys, bool ambiguous_wide) {
+  return std::make_unique<TerminalHost>(std::move(port), keys, ambiguous_wide);
+}
+
+}  // namespace tavro
