@@ -147,12 +147,10 @@ describe('the site in the browser', () => {
 
       // Installable as an app: that takes a browser profile of its own (not a private one).
       const profile = mkdtempSync(join(tmpdir(), 'tavro-profile-'));
-      const context = await browser
-        .browserType()
-        .launchPersistentContext(profile, {
-          executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
-          args: browserArgs(),
-        });
+      const context = await browser.browserType().launchPersistentContext(profile, {
+        executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
+        args: browserArgs(),
+      });
       try {
         const page = await context.newPage();
         await page.goto(server.url);
