@@ -1,35 +1,30 @@
-// The POSIX hosts. At start-up the program decides once: when standard input is a terminal
-// whose settings can be read, the terminal host (terminal.hpp) over the PosixPort below;
-// otherwise the pipe host, which moves bytes and nothing else.
+// The POSIX hosts, chosen once at start-up: when standard input is a terminal whose settings
+// can be read, the terminal host (terminal.hpp) over the PosixPort below; otherwise the pipe
+// host, which moves bytes and nothing else.
 //
 // At a terminal its settings are saved once, and the program's mode (terminal_codes.hpp) is
 // set whenever the program waits for input or writes in the terminal's foreground. The
-// terminal's editing and job characters come from the saved settings, as the terminal's own
-// line mode would take them: the interrupt, quit and suspend characters only with isig, word
-// erase, reprint and literal-next only with iexten, and the input dropped on a job key unless
-// noflsh is set.
+// editing and job characters come from the saved settings as the terminal's own line mode
+// would take them: interrupt, quit and suspend only with isig; word erase, reprint and
+// literal-next only with iexten; the input dropped on a job key unless noflsh is set.
 //
 // Job control. Before the program writes to the terminal, changes its mode or waits for its
 // keys, it looks whether its process group is the terminal's foreground one. If not, it stops
-// its job with SIGTTOU, as the kernel would on the first write of a job in the background with
-// tostop set and as full-screen programs do, and goes on once the shell brings it to the
-// foreground; then it takes its mode and draws the screen again. The mode is changed only in
-// the foreground, with SIGTTOU unblocked, so a change the kernel would refuse stops the job
-// instead. The interrupt, quit and suspend characters put the saved mode back, then signal
-// the program's whole process group (kill(0, ...)): were the terminal to send them, a shell
-// running tavro as one process of a job could stop first and take the terminal back still in
-// the program's mode.
+// its job with SIGTTOU, as the kernel would with tostop set and as full-screen programs do;
+// back in the foreground it takes its mode and draws the screen again. The mode is changed
+// only with SIGTTOU unblocked, so a change the kernel would refuse stops the job instead. The
+// job keys put the saved mode back, then signal the whole process group (kill(0, ...)): were
+// the terminal to send them, a shell running tavro as one process of a job could stop first
+// and take the terminal back still in the program's mode.
 //
-// The saved settings come back on every way out: the end of the run (the host's destructor
-// and atexit), std::terminate, every signal whose default action ends the process (then the
-// signal's default action, so the shell sees the usual status), and before every stop
-// (SIGTSTP, SIGTTIN, SIGTTOU), however the signal was sent. A signal the program was started
-// with ignored (nohup, a background job without job control) stays ignored.
+// The saved settings come back on every way out: the end of the run (atexit), std::terminate,
+// every signal whose default action ends the process (then that action, so the shell sees
+// the usual status), and before every stop, however the signal was sent. A signal the program
+// was started with ignored (nohup, a background job without job control) stays ignored.
 //
-// Where the terminal's bytes go: standard output when it is the same terminal, or a pipe (a
-// pager or `| cat` then shows the screens and the echo in the order they were written);
-// otherwise (a file) the terminal itself, opened by name, and the screens go to the file
-// untouched by the Terminal.
+// The terminal's bytes go to standard output when it is the same terminal, or a pipe (a pager
+// or `| cat` then shows the screens and the echo in the order they were written); otherwise
+// (a file) to the terminal itself, opened by name, and the screens go to the file untouched.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -54,7 +49,6 @@ namespace {
 // Saved once at start-up; read by the signal handlers, hence plain globals.
 termios original_mode{};
 termios program_mode{};
-volatile std::sig_atomic_t mode_saved = 0;
 // Whether the program has set its mode and not put the saved one back since.
 volatile std::sig_atomic_t in_programs_mode = 0;
 // Counts SIGCONT: each time the program went on after a stop, or was sent SIGCONT.
@@ -74,7 +68,7 @@ bool in_foreground() {
 // would let a background process change the mode, so it is unblocked for the call: should the
 // terminal have gone to another job since the check, the kernel refuses and stops the program.
 bool set_mode(const termios& mode) {
-  if (mode_saved == 0 || !in_foreground()) {
+  if (!in_foreground()) {
     return false;
   }
   sigset_t ttou{};
@@ -162,10 +156,6 @@ void restore_and_terminate() {
   std::abort();
 }
 
-void restore_at_exit() {
-  give_back_terminal();
-}
-
 void install_restorers() {
   // Every signal whose default action ends the process and that a handler can catch.
   for (const int signal_number :
@@ -179,7 +169,7 @@ void install_restorers() {
   stops_on_ttou = install(SIGTTOU, restore_and_stop, 0);
   (void)install(SIGCONT, note_continued, 0);
   previous_terminate = std::set_terminate(restore_and_terminate);
-  (void)std::atexit(restore_at_exit);
+  (void)std::atexit(give_back_terminal);
 }
 
 int editing_key(cc_t key, bool enabled) {
@@ -251,17 +241,6 @@ class PosixPort final : public TerminalPort {
       }
     }
   }
-  PosixPort(const PosixPort&) = delete;
-  PosixPort& operator=(const PosixPort&) = delete;
-  PosixPort(PosixPort&&) = delete;
-  PosixPort& operator=(PosixPort&&) = delete;
-  ~PosixPort() override {
-    give_back_terminal();
-    if (out_fd_ > STDERR_FILENO) {
-      close(out_fd_);
-    }
-  }
-
   Wait wait(int timeout_ms) override {
     pollfd input{STDIN_FILENO, POLLIN, 0};
     const int ready = poll(&input, 1, timeout_ms);
@@ -356,7 +335,6 @@ std::unique_ptr<Host> make_platform_host() {
   program_mode.c_lflag &= ~codes::kProgramModeOff;
   program_mode.c_cc[VMIN] = codes::kProgramMin;
   program_mode.c_cc[VTIME] = codes::kProgramTime;
-  mode_saved = 1;
   install_restorers();
   return make_terminal_host(std::make_unique<PosixPort>(), editing_keys(original_mode),
                             kAmbiguousWide);

@@ -1,20 +1,20 @@
 // The program's own line editing at a terminal. The terminal runs without its own line
-// editing, echo and signal characters (console_posix.cpp, and the web page's terminal with its
-// line mode off); this editor takes the typed bytes, shows the line, erases, kills and ends
-// lines, and swallows what keys other than characters send. A finished line is handed over
-// with its line break, exactly as a pipe would deliver it, so every input rule of the console
-// stays the same at a terminal. Key waits take one whole key press from the same bytes.
+// editing, echo and signal characters; this editor takes the typed bytes, shows the line,
+// erases, kills and ends lines, and swallows what keys other than characters send. A finished
+// line is handed over with its line break, exactly as a pipe would deliver it, so every input
+// rule of the console stays the same at a terminal. Key waits take one whole key press from
+// the same bytes.
 //
 // The editor never undoes its echo step by step: after every change other than typing at the
 // end it has the Terminal write the line again from where it starts, placed for the width the
 // window has now. What it shows of a byte is the visible form (char_width.hpp), so every
 // character it erases takes exactly the columns it took.
 //
-// Wherever it takes typed bytes (a line, a key wait, the test for a key), the editor acts on
-// the terminal's interrupt, quit and suspend characters and on Ctrl+L (draw the screen again);
-// none of them is ever text or a key. A job key drops the keys read after it, which the
-// terminal's next reader (the shell) was meant to get, and the line typed so far, as the
-// terminal's line mode flushes its input unless told not to (noflsh).
+// Wherever it takes typed bytes, the editor acts on the terminal's interrupt, quit and suspend
+// characters and on Ctrl+L (draw the screen again); none of them is ever text or a key. A job
+// key drops the keys read after it, which the terminal's next reader (the shell) was meant to
+// get, and the line typed so far, as the terminal's line mode flushes its input unless told
+// not to (noflsh).
 #pragma once
 
 #include <cstddef>
@@ -72,19 +72,16 @@ class LineEditor {
   int next_raw_byte(int timeout_ms);  // the same, acting on nothing
   bool act_on_control_key(int c);     // whether `c` was a job key or Ctrl+L, now acted on
   void unread() { --pos_; }           // gives back the byte next_byte has just returned
-  bool fill(int timeout_ms);
 
+  std::string end_line(bool with_break);
   void take_line_feed_after_cr();
   void swallow_escape_sequence();
   void take_rest_of_character(int first);
 
   void add_byte(int c);
-  void show_settled();                // shows the bytes that now form whole characters
   void keep_only(std::size_t bytes);  // the line cut to its first `bytes`, and shown so
   [[nodiscard]] std::size_t last_character_start() const;
   void erase_word();
-  void take_literal();
-  void reprint();
 
   static constexpr int kNone = -2;
   static constexpr int kEnd = -1;

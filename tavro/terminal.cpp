@@ -9,17 +9,15 @@
 namespace tavro {
 
 std::size_t Terminal::width() {
+  constexpr std::size_t kDefaultWidth = 80;  // when the terminal tells none
   const std::size_t now = port_.width();
-  return now == 0 ? kDefaultTerminalWidth : now;
+  return now == 0 ? kDefaultWidth : now;
 }
 
 void Terminal::note(std::string_view bytes) {
   if (const std::size_t clear = bytes.rfind(codes::kClear); clear != std::string_view::npos) {
     shown_.clear();
     bytes.remove_prefix(clear + codes::kClear.size());
-  }
-  if (bytes.size() > kKept) {
-    bytes.remove_prefix(bytes.size() - kKept);
   }
   shown_.append(bytes);
   if (shown_.size() <= kKept) {
@@ -30,8 +28,8 @@ void Terminal::note(std::string_view bytes) {
   // character is drawn.
   constexpr std::size_t kLookAhead = 256;
   const std::size_t first = shown_.size() - kKept;
-  std::size_t cut = first;
   const std::size_t look_end = std::min(shown_.size(), first + kLookAhead);
+  std::size_t cut = first;
   while (cut < look_end && static_cast<unsigned char>(shown_[cut]) >= 0x40) {
     ++cut;
   }
@@ -66,10 +64,7 @@ bool Terminal::flush() {
     redraw();
     return true;
   }
-  if (unwritten_.empty()) {
-    return true;
-  }
-  const bool written = port_.write(unwritten_);
+  const bool written = unwritten_.empty() || port_.write(unwritten_);
   unwritten_.clear();
   return written;
 }
@@ -77,27 +72,20 @@ bool Terminal::flush() {
 void Terminal::redraw() {
   drawn_width_ = width();
   unwritten_.clear();
-  std::string screen(codes::kClear);
-  screen.append(shown_);
-  (void)port_.write(screen);  // one piece, as a frame is; a screen that cannot be shown is lost
-}
-
-std::string_view Terminal::last_line() const {
-  const std::size_t line_break = shown_.find_last_of('\n');
-  std::string_view line(shown_);
-  if (line_break != std::string::npos) {
-    line.remove_prefix(line_break + 1);
-  }
-  if (const std::size_t home = line.rfind(codes::kHome); home != std::string_view::npos) {
-    line.remove_prefix(home + codes::kHome.size());
-  }
-  return line;
+  (void)port_.write(std::string(codes::kClear) + shown_);  // one piece, as a frame is
 }
 
 void Terminal::rewrite_tail(std::size_t old_size, std::string_view text) {
   (void)flush();
   const std::size_t now = width();
-  const std::string_view line = last_line();
+  // The line being edited starts after the last line break, or after a clear's cursor home.
+  std::string_view line(shown_);
+  if (const std::size_t line_break = line.find_last_of('\n'); line_break != std::string::npos) {
+    line.remove_prefix(line_break + 1);
+  }
+  if (const std::size_t home = line.rfind(codes::kHome); home != std::string_view::npos) {
+    line.remove_prefix(home + codes::kHome.size());
+  }
   old_size = std::min(old_size, line.size());
   const Cursor end = cursor_after(line, now, ambiguous_wide_);
   Cursor start = cursor_after(line.substr(0, line.size() - old_size), now, ambiguous_wide_);
@@ -110,16 +98,13 @@ void Terminal::rewrite_tail(std::size_t old_size, std::string_view text) {
   if (start.column >= now && end.row > start.row) {
     start = {start.row + 1, 0};  // the line began on the row after a prompt that filled its own
   }
-  std::string out(1, codes::kCarriageReturn);
-  out += codes::cursor_up(end.row - std::min(end.row, start.row));
-  out += codes::cursor_forward(std::min(start.column, now - 1));
-  out += codes::kEraseBelow;
-  out += text;
-  unwritten_ = std::move(out);
+  unwritten_ = codes::kCarriageReturn + codes::cursor_up(end.row - std::min(end.row, start.row)) +
+               codes::cursor_forward(std::min(start.column, now - 1)) +
+               std::string(codes::kEraseBelow) + std::string(text);
   (void)flush();  // an echo that cannot be shown is lost; the line itself is not
 }
 
-TerminalPort::Wait Terminal::wait(int timeout_ms) {
+std::size_t Terminal::read(char* buffer, std::size_t size, int timeout_ms) {
   for (;;) {
     (void)flush();  // everything shown before the program waits
     // Looked at once more after the write: a continue that came during it draws the screen now.
@@ -127,8 +112,11 @@ TerminalPort::Wait Terminal::wait(int timeout_ms) {
       redraw();
     }
     const TerminalPort::Wait ready = port_.wait(timeout_ms);
-    if (ready != TerminalPort::Wait::kTimeout || timeout_ms >= 0) {
-      return ready;
+    const std::size_t got = ready == TerminalPort::Wait::kEnd     ? TerminalPort::kEnded
+                            : ready == TerminalPort::Wait::kReady ? port_.read(buffer, size)
+                                                                  : 0;
+    if (got != 0 || timeout_ms >= 0) {
+      return got;
     }
   }
 }

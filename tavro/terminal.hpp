@@ -1,13 +1,11 @@
 // Program A at a terminal: the one model of what the screen shows. Every byte bound for the
 // screen passes through the Terminal, screens and the line editor's echo alike, so it alone
 // knows what the screen holds (the bytes written since the last clear, at most kKept of them),
-// where the cursor is, and how wide the window is now. It reads the width again whenever it
-// places anything, so a resize while the program ran, was stopped or in the background is
-// always seen; a change of width since the screen was drawn makes it draw the whole screen
-// again, placed for the width now.
+// where the cursor is, and how wide the window is now. It reads the width whenever it places
+// anything, so a resize at any time is seen; a change of width since the screen was drawn makes
+// it draw the whole screen again, placed for the width now.
 //
-// What differs between a POSIX terminal and the web page is only the byte transport, the
-// TerminalPort. The editor host (make_terminal_host) serves both.
+// A POSIX terminal and the web page differ only in the byte transport, the TerminalPort.
 #pragma once
 
 #include <cstddef>
@@ -15,7 +13,6 @@
 #include <string>
 #include <string_view>
 
-#include "char_width.hpp"
 #include "console.hpp"
 
 namespace tavro {
@@ -54,7 +51,7 @@ class TerminalPort {
   virtual void job_key(JobKey key) { (void)key; }
 
   // The program starts (true) or ends (false) waiting for any one key: a page on a touch
-  // screen lets a tap answer it. A terminal has nothing to do.
+  // screen lets a tap answer it.
   virtual void key_wait(bool on) { (void)on; }
 
   // Whether the screens go to this terminal (else to a file, write_screen), so that the
@@ -75,11 +72,11 @@ class Terminal {
   [[nodiscard]] TerminalPort& port() { return port_; }
   [[nodiscard]] bool ambiguous_wide() const { return ambiguous_wide_; }
 
-  // Shows `bytes` at once, with any echo before them, and notes them as shown; false when the
-  // terminal cannot be written.
+  // Shows `bytes` at once, with any echo before them; false when the terminal cannot be
+  // written.
   bool write(std::string_view bytes);
   // Notes `bytes` as shown and shows them with the next write, rewrite or flush, or before the
-  // next wait: a paste costs one write, not one a key.
+  // next read: a paste costs one write, not one a key.
   void echo(std::string_view bytes);
   // Shows what was echoed; false when the terminal cannot be written.
   bool flush();
@@ -88,8 +85,10 @@ class Terminal {
   void rewrite_tail(std::size_t old_size, std::string_view text);
   // Clears the screen and shows again what it held.
   void redraw();
-  // Waits for typed bytes, taking the terminal again whenever a signal ended the wait.
-  TerminalPort::Wait wait(int timeout_ms);
+  // Takes at most `size` typed bytes, waiting at most `timeout_ms` (-1: without limit): how
+  // many, 0 when none came in time or a signal ended a limited wait, TerminalPort::kEnded at
+  // the end of the input.
+  std::size_t read(char* buffer, std::size_t size, int timeout_ms);
 
   // What the screen shows since the last clear, the last kKept bytes of it.
   [[nodiscard]] const std::string& shown() const { return shown_; }
@@ -97,7 +96,6 @@ class Terminal {
  private:
   std::size_t width();
   void note(std::string_view bytes);
-  [[nodiscard]] std::string_view last_line() const;
 
   TerminalPort& port_;
   bool ambiguous_wide_;
