@@ -121,20 +121,12 @@ std::size_t kept_length(std::string_view text) {
   const bool valid = d.length > 0 && d.code_point >= kSmallest[d.length] && !surrogate;
   return valid && d.code_point <= 0x10FFFF ? d.length : 0;
 #else
-  if (is_cp932_pair(text)) {
-    return 2;
-  }
-  return c >= 0xA1 && c <= 0xDF ? 1 : 0;  // half-width katakana
+  return is_cp932_pair(text) ? 2 : c >= 0xA1 && c <= 0xDF ? 1 : 0;  // 0xA1 to 0xDF: half-width kana
 #endif
 }
 
-// How the raw character at the start of non-empty `text` shows: its bytes, its visible form,
-// and the columns that takes.
-struct Shown {
-  std::size_t length;
-  std::string form;
-  std::size_t columns;
-};
+}  // namespace
+
 Shown show(std::string_view text, bool ambiguous_wide) {
   const unsigned c = byte_at(text, 0);
   if (c == '\t') {
@@ -154,8 +146,6 @@ Shown show(std::string_view text, bool ambiguous_wide) {
   return {c1 ? std::size_t{2} : std::size_t{1}, std::string(codes::kReplacement), 1};
 }
 
-}  // namespace
-
 std::string visible(std::string_view text) {
   std::string out;
   out.reserve(text.size());
@@ -165,11 +155,6 @@ std::string visible(std::string_view text) {
     at += c.length;
   }
   return out;
-}
-
-Character shown_character(std::string_view text, bool ambiguous_wide) {
-  const Shown c = show(text, ambiguous_wide);
-  return {c.length, c.columns};
 }
 
 bool incomplete_character(std::string_view text) {

@@ -15,16 +15,10 @@ inline bool is_utf8_continuation(unsigned c) {
 
 // How many bytes a UTF-8 sequence starting with `lead` has; 0 when it starts none.
 inline std::size_t utf8_length(unsigned lead) {
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    return 2;
+  if (lead < 0xC2 || lead > 0xF4) {
+    return 0;
   }
-  if (lead >= 0xE0 && lead <= 0xEF) {
-    return 3;
-  }
-  if (lead >= 0xF0 && lead <= 0xF4) {
-    return 4;
-  }
-  return 0;
+  return lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
 
 inline bool is_cp932_lead(unsigned c) {
@@ -67,9 +61,14 @@ Cursor cursor_after(std::string_view text, std::size_t width, bool ambiguous_wid
 // holds valid characters only.
 std::string visible(std::string_view text);
 
-// One raw character at the start of non-empty `text` as visible() shows it: its bytes, and the
-// columns its visible form takes.
-Character shown_character(std::string_view text, bool ambiguous_wide);
+// One raw character at the start of non-empty `text` as visible() shows it: its bytes, its
+// visible form, and the columns that takes.
+struct Shown {
+  std::size_t length;
+  std::string form;
+  std::size_t columns;
+};
+Shown show(std::string_view text, bool ambiguous_wide);
 
 // Whether non-empty `text` is the beginning of a multi-byte character whose other bytes have
 // not come yet.

@@ -54,10 +54,6 @@ volatile std::sig_atomic_t in_programs_mode = 0;
 // Counts SIGCONT: each time the program went on after a stop, or was sent SIGCONT.
 volatile std::sig_atomic_t continues = 0;
 
-// A UTF-8 terminal in a Western locale shows East Asian ambiguous characters in one column; the
-// program reads no locale to learn otherwise.
-constexpr bool kAmbiguousWide = false;
-
 // Only async-signal-safe calls from here to the handlers' end.
 bool in_foreground() {
   const pid_t group = tcgetpgrp(STDIN_FILENO);
@@ -172,23 +168,18 @@ void install_restorers() {
   (void)std::atexit(give_back_terminal);
 }
 
-int editing_key(cc_t key, bool enabled) {
-  return !enabled || key == _POSIX_VDISABLE ? -1 : key;
-}
-
+// A character of the terminal's line mode; -1 when it is disabled, or its group (isig,
+// iexten) is off.
 EditingKeys editing_keys(const termios& mode) {
-  const bool isig = (mode.c_lflag & ISIG) != 0;
-  const bool iexten = (mode.c_lflag & IEXTEN) != 0;
-  return {.erase = editing_key(mode.c_cc[VERASE], true),
-          .kill = editing_key(mode.c_cc[VKILL], true),
-          .end_of_file = editing_key(mode.c_cc[VEOF], true),
-          .word_erase = editing_key(mode.c_cc[VWERASE], iexten),
-          .reprint = editing_key(mode.c_cc[VREPRINT], iexten),
-          .literal_next = editing_key(mode.c_cc[VLNEXT], iexten),
-          .interrupt = editing_key(mode.c_cc[VINTR], isig),
-          .quit = editing_key(mode.c_cc[VQUIT], isig),
-          .suspend = editing_key(mode.c_cc[VSUSP], isig),
-          .flush_on_job_key = (mode.c_lflag & NOFLSH) == 0};
+  const auto key = [&mode](int index, tcflag_t group) {
+    const cc_t c = mode.c_cc[index];
+    return (mode.c_lflag & group) != group || c == _POSIX_VDISABLE ? -1 : int{c};
+  };
+  return {key(VERASE, 0),        key(VKILL, 0),
+          key(VEOF, 0),          key(VWERASE, IEXTEN),
+          key(VREPRINT, IEXTEN), key(VLNEXT, IEXTEN),
+          key(VINTR, ISIG),      key(VQUIT, ISIG),
+          key(VSUSP, ISIG),      (mode.c_lflag & NOFLSH) == 0};
 }
 
 // Whether the terminal is in the program's mode now (reading the mode is allowed to a
@@ -222,10 +213,8 @@ bool output_reaches_terminal() {
   if (fstat(STDIN_FILENO, &input) != 0 || fstat(STDOUT_FILENO, &output) != 0) {
     return false;
   }
-  if (isatty(STDOUT_FILENO) == 1) {
-    return input.st_rdev == output.st_rdev;
-  }
-  return S_ISFIFO(output.st_mode) || S_ISSOCK(output.st_mode);
+  return isatty(STDOUT_FILENO) == 1 ? input.st_rdev == output.st_rdev
+                                    : S_ISFIFO(output.st_mode) || S_ISSOCK(output.st_mode);
 }
 
 // A terminal's file descriptors as the Terminal's bytes.
@@ -244,10 +233,7 @@ class PosixPort final : public TerminalPort {
   Wait wait(int timeout_ms) override {
     pollfd input{STDIN_FILENO, POLLIN, 0};
     const int ready = poll(&input, 1, timeout_ms);
-    if (ready > 0) {
-      return Wait::kReady;
-    }
-    return ready < 0 && errno != EINTR ? Wait::kEnd : Wait::kTimeout;
+    return ready > 0 ? Wait::kReady : ready < 0 && errno != EINTR ? Wait::kEnd : Wait::kTimeout;
   }
 
   std::size_t read(char* buffer, std::size_t size) override {
@@ -336,8 +322,9 @@ std::unique_ptr<Host> make_platform_host() {
   program_mode.c_cc[VMIN] = codes::kProgramMin;
   program_mode.c_cc[VTIME] = codes::kProgramTime;
   install_restorers();
-  return make_terminal_host(std::make_unique<PosixPort>(), editing_keys(original_mode),
-                            kAmbiguousWide);
+  // A UTF-8 terminal in a Western locale shows East Asian ambiguous characters in one column;
+  // the program reads no locale to learn otherwise.
+  return make_terminal_host(std::make_unique<PosixPort>(), editing_keys(original_mode), false);
 }
 
 }  // namespace tavro

@@ -108,8 +108,7 @@ std::size_t LineEditor::last_character_start() const {
   }
   std::size_t last = 0;
   for (std::size_t at = 0; at < line_.size();) {
-    const Character c =
-        shown_character(std::string_view(line_).substr(at), terminal_.ambiguous_wide());
+    const Shown c = show(std::string_view(line_).substr(at), terminal_.ambiguous_wide());
     if (c.columns > 0) {
       last = at;
     }

@@ -74,7 +74,10 @@ class Terminal {
 
   // Shows `bytes` at once, with any echo before them; false when the terminal cannot be
   // written.
-  bool write(std::string_view bytes);
+  bool write(std::string_view bytes) {
+    echo(bytes);
+    return flush();
+  }
   // Notes `bytes` as shown and shows them with the next write, rewrite or flush, or before the
   // next read: a paste costs one write, not one a key.
   void echo(std::string_view bytes);
