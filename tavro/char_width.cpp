@@ -30,26 +30,24 @@ unsigned byte_at(std::string_view text, std::size_t at) {
 }
 
 #ifdef TAVRO_UTF8_OUTPUT
-// The UTF-8 sequence at the start of `text` as its lead byte announces it, overlong forms
-// included: its length (0 when there is none) and its code point.
-struct Decoded {
-  std::size_t length;
-  char32_t code_point;
-};
-Decoded decode_utf8(std::string_view text) {
+constexpr char32_t kNoSequence = 0xFFFFFFFF;
+
+// The code point of the UTF-8 sequence at the start of `text`, utf8_length() bytes long as its
+// lead byte announces, overlong forms included; kNoSequence when there is none.
+char32_t decode_utf8(std::string_view text) {
   const unsigned lead = byte_at(text, 0);
   const std::size_t length = utf8_length(lead);
   if (length == 0 || length > text.size()) {
-    return {0, 0};
+    return kNoSequence;
   }
   char32_t code_point = lead & (0x7FU >> length);
   for (std::size_t i = 1; i < length; ++i) {
     if (!is_utf8_continuation(byte_at(text, i))) {
-      return {0, 0};
+      return kNoSequence;
     }
     code_point = (code_point << 6U) | (byte_at(text, i) & 0x3FU);
   }
-  return {length, code_point};
+  return code_point;
 }
 #else
 bool is_cp932_pair(std::string_view text) {
@@ -71,9 +69,10 @@ std::size_t char_width(char32_t code_point, bool ambiguous_wide) {
 
 Character first_character(std::string_view text, [[maybe_unused]] bool ambiguous_wide) {
 #ifdef TAVRO_UTF8_OUTPUT
-  const Decoded c = decode_utf8(text);
-  return c.length == 0 ? Character{1, 1}
-                       : Character{c.length, char_width(c.code_point, ambiguous_wide)};
+  const char32_t code_point = decode_utf8(text);
+  return code_point == kNoSequence
+             ? Character{1, 1}
+             : Character{utf8_length(byte_at(text, 0)), char_width(code_point, ambiguous_wide)};
 #else
   return is_cp932_pair(text) ? Character{2, 2} : Character{1, 1};
 #endif
@@ -115,11 +114,11 @@ std::size_t kept_length(std::string_view text) {
     return 1;
   }
 #ifdef TAVRO_UTF8_OUTPUT
-  const Decoded d = decode_utf8(text);
+  const char32_t code_point = decode_utf8(text);
+  const std::size_t length = utf8_length(c);
   constexpr char32_t kSmallest[] = {0, 0, 0xA0, 0x800, 0x10000};  // C1 controls, overlong forms
-  const bool surrogate = d.code_point >= 0xD800 && d.code_point <= 0xDFFF;
-  const bool valid = d.length > 0 && d.code_point >= kSmallest[d.length] && !surrogate;
-  return valid && d.code_point <= 0x10FFFF ? d.length : 0;
+  const bool surrogate = code_point >= 0xD800 && code_point <= 0xDFFF;
+  return code_point < kSmallest[length] || surrogate || code_point > 0x10FFFF ? 0 : length;
 #else
   return is_cp932_pair(text) ? 2 : c >= 0xA1 && c <= 0xDF ? 1 : 0;  // 0xA1 to 0xDF: half-width kana
 #endif

@@ -45,30 +45,27 @@ struct Character {
 Character first_character(std::string_view text, bool ambiguous_wide);
 
 // Where the cursor is after `text` (no line break) is shown from the top left of a row `width`
-// columns wide: the rows below, and the column, which is `width` itself once the last column
-// is filled, as the terminal defers the wrap to the next character. A wide character that
-// does not fit goes whole to the next row; CR goes back to the first column; CSI sequences
-// move nothing.
+// columns wide. The column is `width` itself once the last column is filled, as the terminal
+// defers the wrap; a wide character that does not fit goes whole to the next row. CR goes back
+// to the first column; CSI sequences move nothing.
 struct Cursor {
   std::size_t row;
   std::size_t column;
 };
 Cursor cursor_after(std::string_view text, std::size_t width, bool ambiguous_wide);
 
-// `text` as the line editor shows it, each character in a column span the terminal agrees on:
-// a tab as a blank, a control byte in caret notation (two columns), and a byte that starts no
-// character of the build's encoding, or a C1 control, as one visible replacement. The result
-// holds valid characters only.
-std::string visible(std::string_view text);
-
-// One raw character at the start of non-empty `text` as visible() shows it: its bytes, its
-// visible form, and the columns that takes.
+// How the line editor shows typed bytes, each character in a column span the terminal agrees
+// on: a tab as a blank, a control byte in caret notation (two columns), and a byte that starts
+// no character of the build's encoding, or a C1 control, as one replacement. show() takes the
+// raw character at the start of non-empty `text`; visible() shows all of `text`, in valid
+// characters only.
 struct Shown {
-  std::size_t length;
-  std::string form;
-  std::size_t columns;
+  std::size_t length;   // raw bytes
+  std::string form;     // what shows
+  std::size_t columns;  // what that takes
 };
 Shown show(std::string_view text, bool ambiguous_wide);
+std::string visible(std::string_view text);
 
 // Whether non-empty `text` is the beginning of a multi-byte character whose other bytes have
 // not come yet.

@@ -2,20 +2,17 @@
 // can be read, the terminal host (terminal.hpp) over the PosixPort below; otherwise the pipe
 // host, which moves bytes and nothing else.
 //
-// At a terminal its settings are saved once, and the program's mode (terminal_codes.hpp) is
-// set whenever the program waits for input or writes in the terminal's foreground. The
-// editing and job characters come from the saved settings as the terminal's own line mode
-// would take them: interrupt, quit and suspend only with isig; word erase, reprint and
-// literal-next only with iexten; the input dropped on a job key unless noflsh is set.
+// At a terminal its settings are saved once, and the program's mode (terminal_codes.hpp) set
+// whenever the program waits for input or writes in the foreground. The editing and job
+// characters are the saved ones, as the terminal's own line mode would take them.
 //
-// Job control. Before the program writes to the terminal, changes its mode or waits for its
-// keys, it looks whether its process group is the terminal's foreground one. If not, it stops
-// its job with SIGTTOU, as the kernel would with tostop set and as full-screen programs do;
-// back in the foreground it takes its mode and draws the screen again. The mode is changed
-// only with SIGTTOU unblocked, so a change the kernel would refuse stops the job instead. The
-// job keys put the saved mode back, then signal the whole process group (kill(0, ...)): were
-// the terminal to send them, a shell running tavro as one process of a job could stop first
-// and take the terminal back still in the program's mode.
+// Job control. Before the program writes, changes the mode or waits for keys in the
+// background, it stops its job with SIGTTOU, as the kernel would with tostop set; back in the
+// foreground it takes its mode and draws the screen again. The mode is changed only with
+// SIGTTOU unblocked, so a change the kernel would refuse stops the job instead. The job keys
+// put the saved mode back, then signal the whole process group (kill(0, ...)): were the
+// terminal to send them, a shell running tavro as one process of a job could stop first and
+// take the terminal back still in the program's mode.
 //
 // The saved settings come back on every way out: the end of the run (atexit), std::terminate,
 // every signal whose default action ends the process (then that action, so the shell sees
@@ -36,6 +33,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <exception>
+#include <utility>
 
 #include "console.hpp"
 #include "line_editor.hpp"
@@ -262,15 +260,11 @@ class PosixPort final : public TerminalPort {
         break;  // the stop was discarded (no job-control shell): go on as the kernel would
       }
     }
-    if (in_programs_mode == 0 || !terminal_in_programs_mode()) {
-      if (set_mode(program_mode)) {
-        in_programs_mode = 1;
-      }
+    if ((in_programs_mode == 0 || !terminal_in_programs_mode()) && set_mode(program_mode)) {
+      in_programs_mode = 1;
     }
-    const std::sig_atomic_t now = continues;
-    const bool came_back = now != seen_continues_;
-    seen_continues_ = now;
-    return came_back;
+    const std::sig_atomic_t before = std::exchange(seen_continues_, continues);
+    return before != seen_continues_;
   }
 
   void job_key(JobKey key) override {
@@ -295,13 +289,11 @@ class PipeHost final : public Host {
   }
   void clear_screen(std::string& frame) override { frame.append(codes::kClear); }
   std::size_t read(char* buffer, std::size_t size) override {
-    for (;;) {
-      const ssize_t n = ::read(STDIN_FILENO, buffer, size);
-      if (n < 0 && errno == EINTR) {
-        continue;
-      }
-      return n > 0 ? static_cast<std::size_t>(n) : 0;
-    }
+    ssize_t n = 0;
+    do {
+      n = ::read(STDIN_FILENO, buffer, size);
+    } while (n < 0 && errno == EINTR);
+    return n > 0 ? static_cast<std::size_t>(n) : 0;
   }
   [[nodiscard]] bool is_terminal() const override { return false; }
   int read_key() override { return -1; }

@@ -39,14 +39,7 @@ std::string LineEditor::read_line() {
       return end_line(true);
     }
     if (c == keys_.literal_next) {
-      // The next byte is text as it stands, a control byte or an editing key too; only a line
-      // break is not: it still ends the line.
-      const int literal = next_raw_byte(-1);
-      if (literal == '\r' || literal == '\n') {
-        unread();
-      } else if (literal >= 0) {
-        add_byte(literal);
-      }
+      take_literal();
     } else if (c == keys_.erase || c == kBackspace || c == kDelete) {
       keep_only(last_character_start());
     } else if (c == keys_.kill) {
@@ -97,6 +90,17 @@ void LineEditor::add_byte(int c) {
     settled_ = line_.size();
     shown_ += more;
     terminal_.echo(more);
+  }
+}
+
+// The byte after the literal-next key is text as it stands, a control byte or one of the
+// editing keys too; only a line break is not: it still ends the line.
+void LineEditor::take_literal() {
+  const int c = next_raw_byte(-1);
+  if (c == '\r' || c == '\n') {
+    unread();
+  } else if (c >= 0) {
+    add_byte(c);
   }
 }
 
@@ -181,14 +185,11 @@ void LineEditor::swallow_escape_sequence() {
       (void)next_byte(kKeyGapMs);  // the Linux console's function keys: ESC [ [ letter
       return;
     }
-    for (; c >= 0; c = next_byte(kKeyGapMs)) {
-      if (c >= 0x40 && c <= 0x7E) {
-        return;  // the final byte
-      }
-      if (c < 0x20 || c > 0x3F) {
-        unread();  // not part of a sequence: a key of its own
-        return;
-      }
+    while (c >= 0x20 && c <= 0x3F) {  // parameter and intermediate bytes
+      c = next_byte(kKeyGapMs);
+    }
+    if (c >= 0 && (c < 0x40 || c > 0x7E)) {
+      unread();  // no final byte: a key of its own
     }
   } else if (introducer == 'O') {
     (void)next_byte(kKeyGapMs);

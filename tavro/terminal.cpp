@@ -28,11 +28,14 @@ void Terminal::note(std::string_view bytes) {
   // character is drawn.
   constexpr std::size_t kLookAhead = 256;
   const std::size_t first = shown_.size() - kKept;
-  const std::string_view soon = std::string_view(shown_).substr(first, kLookAhead);
-  const auto ender =
-      std::ranges::find_if(soon, [](char c) { return static_cast<unsigned char>(c) < 0x40; });
-  std::size_t cut = first + static_cast<std::size_t>(ender - soon.begin()) + 1;
-  if (ender == soon.end()) {
+  const std::size_t look_end = first + kLookAhead;  // the record is longer than that
+  std::size_t cut = first;
+  while (cut < look_end && static_cast<unsigned char>(shown_[cut]) >= 0x40) {
+    ++cut;
+  }
+  if (cut < look_end) {
+    ++cut;
+  } else {
     cut = first;  // none soon: at least not inside a UTF-8 sequence
     for (int i = 0; i < 3 && is_utf8_continuation(static_cast<unsigned char>(shown_[cut])); ++i) {
       ++cut;
