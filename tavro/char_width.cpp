@@ -20,9 +20,10 @@ struct CodeRange {
 
 bool in(const auto& ranges, char32_t code_point) {
   // The first range that does not end before the code point.
-  const auto found =
-      std::ranges::partition_point(ranges, [&](const CodeRange& r) { return r.last < code_point; });
-  return found != ranges.end() && found->first <= code_point;
+  const CodeRange* const end = ranges.data() + ranges.size();
+  const CodeRange* const found = std::partition_point(
+      ranges.data(), end, [&](const CodeRange& r) { return r.last < code_point; });
+  return found != end && found->first <= code_point;
 }
 
 unsigned byte_at(std::string_view text, std::size_t at) {
