@@ -139,8 +139,7 @@ Shown show(std::string_view text, bool ambiguous_wide) {
     return {length, std::string(text.substr(0, length)),
             first_character(text, ambiguous_wide).columns};
   }
-  // A C1 control (U+0080 to U+009F in UTF-8), which terminals act on or show nothing of, is
-  // replaced whole.
+  // A C1 control (U+0080 to U+009F), which terminals act on or show nothing of, goes whole.
   const bool c1 =
       text.size() > 1 && c == 0xC2 && byte_at(text, 1) >= 0x80 && byte_at(text, 1) <= 0x9F;
   return {c1 ? std::size_t{2} : std::size_t{1}, std::string(codes::kReplacement), 1};

@@ -77,8 +77,7 @@ std::string LineEditor::end_line(bool with_break) {
 }
 
 // Bytes beyond the longest line are neither stored nor shown. A multi-byte character shows
-// once all its bytes are there; a byte that cannot continue it shows the bytes before as what
-// they are.
+// once whole; a byte that cannot continue it shows the bytes before as what they are.
 void LineEditor::add_byte(int c) {
   if (line_.size() >= kMaxLine) {
     return;

@@ -24,8 +24,7 @@ void Terminal::note(std::string_view bytes) {
     return;
   }
   // The record starts after a byte below 0x40 (a blank, a digit, a line break) when one comes
-  // soon: such a byte ends a character in UTF-8 and in code page 932 alike, so no half
-  // character is drawn.
+  // soon: it ends a character in UTF-8 and code page 932 alike, so no half character is drawn.
   constexpr std::size_t kLookAhead = 256;
   const std::size_t first = shown_.size() - kKept;
   const std::size_t look_end = first + kLookAhead;  // the record is longer than that
@@ -101,11 +100,10 @@ void Terminal::rewrite_tail(std::size_t old_size, std::string_view text) {
 
 std::size_t Terminal::read(char* buffer, std::size_t size, int timeout_ms) {
   for (;;) {
-    (void)flush();  // everything shown before the program waits
-    // Looked at once more after the write: a continue that came during it draws the screen now.
-    if (port_.take_terminal() && drawn_width_ != 0) {
-      redraw();
-    }
+    // Everything shown before the program waits; the second time for a continue that came
+    // during the write, which draws the screen now.
+    (void)flush();
+    (void)flush();
     const TerminalPort::Wait ready = port_.wait(timeout_ms);
     const std::size_t got = ready == TerminalPort::Wait::kEnd     ? TerminalPort::kEnded
                             : ready == TerminalPort::Wait::kReady ? port_.read(buffer, size)
