@@ -1,35 +1,27 @@
-// The POSIX hosts. At start-up the program decides once: when standard input is a terminal
-// whose settings can be read, the terminal host (terminal.hpp) over the PosixPort below;
-// otherwise the pipe host, which moves bytes and nothing else.
+// The POSIX hosts, chosen once at start-up: when standard input is a terminal whose settings
+// can be read, the terminal host (terminal.hpp) over the PosixPort below; otherwise the pipe
+// host, which moves bytes and nothing else.
 //
-// At a terminal its settings are saved once, and the program's mode (terminal_codes.hpp) is
-// set whenever the program waits for input or writes in the terminal's foreground. The
-// terminal's editing and job characters come from the saved settings, as the terminal's own
-// line mode would take them: the interrupt, quit and suspend characters only with isig, word
-// erase, reprint and literal-next only with iexten, and the input dropped on a job key unless
-// noflsh is set.
+// At a terminal its settings are saved once, and the program's mode (terminal_codes.hpp) set
+// whenever the program waits for input or writes in the foreground. The editing and job
+// characters are the saved ones, as the terminal's own line mode would take them.
 //
-// Job control. Before the program writes to the terminal, changes its mode or waits for its
-// keys, it looks whether its process group is the terminal's foreground one. If not, it stops
-// its job with SIGTTOU, as the kernel would on the first write of a job in the background with
-// tostop set and as full-screen programs do, and goes on once the shell brings it to the
-// foreground; then it takes its mode and draws the screen again. The mode is changed only in
-// the foreground, with SIGTTOU unblocked, so a change the kernel would refuse stops the job
-// instead. The interrupt, quit and suspend characters put the saved mode back, then signal
-// the program's whole process group (kill(0, ...)): were the terminal to send them, a shell
-// running tavro as one process of a job could stop first and take the terminal back still in
-// the program's mode.
+// Job control. Before the program writes, changes the mode or waits for keys in the
+// background, it stops its job with SIGTTOU, as the kernel would with tostop set; back in the
+// foreground it takes its mode and draws the screen again. The mode is changed only with
+// SIGTTOU unblocked, so a change the kernel would refuse stops the job instead. The job keys
+// put the saved mode back, then signal the whole process group (kill(0, ...)): were the
+// terminal to send them, a shell running tavro as one process of a job could stop first and
+// take the terminal back still in the program's mode.
 //
-// The saved settings come back on every way out: the end of the run (the host's destructor
-// and atexit), std::terminate, every signal whose default action ends the process (then the
-// signal's default action, so the shell sees the usual status), and before every stop
-// (SIGTSTP, SIGTTIN, SIGTTOU), however the signal was sent. A signal the program was started
-// with ignored (nohup, a background job without job control) stays ignored.
+// The saved settings come back on every way out: the end of the run (atexit), std::terminate,
+// every signal whose default action ends the process (then that action, so the shell sees
+// the usual status), and before every stop, however the signal was sent. A signal the program
+// was started with ignored (nohup, a background job without job control) stays ignored.
 //
-// Where the terminal's bytes go: standard output when it is the same terminal, or a pipe (a
-// pager or `| cat` then shows the screens and the echo in the order they were written);
-// otherwise (a file) the terminal itself, opened by name, and the screens go to the file
-// untouched by the Terminal.
+// The terminal's bytes go to standard output when it is the same terminal, or a pipe (a pager
+// or `| cat` then shows the screens and the echo in the order they were written); otherwise
+// (a file) to the terminal itself, opened by name, and the screens go to the file untouched.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -41,6 +33,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <exception>
+#include <utility>
 
 #include "console.hpp"
 #include "line_editor.hpp"
@@ -54,15 +47,10 @@ namespace {
 // Saved once at start-up; read by the signal handlers, hence plain globals.
 termios original_mode{};
 termios program_mode{};
-volatile std::sig_atomic_t mode_saved = 0;
 // Whether the program has set its mode and not put the saved one back since.
 volatile std::sig_atomic_t in_programs_mode = 0;
 // Counts SIGCONT: each time the program went on after a stop, or was sent SIGCONT.
 volatile std::sig_atomic_t continues = 0;
-
-// A UTF-8 terminal in a Western locale shows East Asian ambiguous characters in one column; the
-// program reads no locale to learn otherwise.
-constexpr bool kAmbiguousWide = false;
 
 // Only async-signal-safe calls from here to the handlers' end.
 bool in_foreground() {
@@ -74,7 +62,7 @@ bool in_foreground() {
 // would let a background process change the mode, so it is unblocked for the call: should the
 // terminal have gone to another job since the check, the kernel refuses and stops the program.
 bool set_mode(const termios& mode) {
-  if (mode_saved == 0 || !in_foreground()) {
+  if (!in_foreground()) {
     return false;
   }
   sigset_t ttou{};
@@ -162,10 +150,6 @@ void restore_and_terminate() {
   std::abort();
 }
 
-void restore_at_exit() {
-  give_back_terminal();
-}
-
 void install_restorers() {
   // Every signal whose default action ends the process and that a handler can catch.
   for (const int signal_number :
@@ -179,26 +163,21 @@ void install_restorers() {
   stops_on_ttou = install(SIGTTOU, restore_and_stop, 0);
   (void)install(SIGCONT, note_continued, 0);
   previous_terminate = std::set_terminate(restore_and_terminate);
-  (void)std::atexit(restore_at_exit);
+  (void)std::atexit(give_back_terminal);
 }
 
-int editing_key(cc_t key, bool enabled) {
-  return !enabled || key == _POSIX_VDISABLE ? -1 : key;
-}
-
+// A character of the terminal's line mode; -1 when it is disabled, or its group (isig,
+// iexten) is off.
 EditingKeys editing_keys(const termios& mode) {
-  const bool isig = (mode.c_lflag & ISIG) != 0;
-  const bool iexten = (mode.c_lflag & IEXTEN) != 0;
-  return {.erase = editing_key(mode.c_cc[VERASE], true),
-          .kill = editing_key(mode.c_cc[VKILL], true),
-          .end_of_file = editing_key(mode.c_cc[VEOF], true),
-          .word_erase = editing_key(mode.c_cc[VWERASE], iexten),
-          .reprint = editing_key(mode.c_cc[VREPRINT], iexten),
-          .literal_next = editing_key(mode.c_cc[VLNEXT], iexten),
-          .interrupt = editing_key(mode.c_cc[VINTR], isig),
-          .quit = editing_key(mode.c_cc[VQUIT], isig),
-          .suspend = editing_key(mode.c_cc[VSUSP], isig),
-          .flush_on_job_key = (mode.c_lflag & NOFLSH) == 0};
+  const auto key = [&mode](int index, tcflag_t group) {
+    const cc_t c = mode.c_cc[index];
+    return (mode.c_lflag & group) != group || c == _POSIX_VDISABLE ? -1 : int{c};
+  };
+  return {key(VERASE, 0),        key(VKILL, 0),
+          key(VEOF, 0),          key(VWERASE, IEXTEN),
+          key(VREPRINT, IEXTEN), key(VLNEXT, IEXTEN),
+          key(VINTR, ISIG),      key(VQUIT, ISIG),
+          key(VSUSP, ISIG),      (mode.c_lflag & NOFLSH) == 0};
 }
 
 // Whether the terminal is in the program's mode now (reading the mode is allowed to a
@@ -232,10 +211,8 @@ bool output_reaches_terminal() {
   if (fstat(STDIN_FILENO, &input) != 0 || fstat(STDOUT_FILENO, &output) != 0) {
     return false;
   }
-  if (isatty(STDOUT_FILENO) == 1) {
-    return input.st_rdev == output.st_rdev;
-  }
-  return S_ISFIFO(output.st_mode) || S_ISSOCK(output.st_mode);
+  return isatty(STDOUT_FILENO) == 1 ? input.st_rdev == output.st_rdev
+                                    : S_ISFIFO(output.st_mode) || S_ISSOCK(output.st_mode);
 }
 
 // A terminal's file descriptors as the Terminal's bytes.
@@ -251,24 +228,10 @@ class PosixPort final : public TerminalPort {
       }
     }
   }
-  PosixPort(const PosixPort&) = delete;
-  PosixPort& operator=(const PosixPort&) = delete;
-  PosixPort(PosixPort&&) = delete;
-  PosixPort& operator=(PosixPort&&) = delete;
-  ~PosixPort() override {
-    give_back_terminal();
-    if (out_fd_ > STDERR_FILENO) {
-      close(out_fd_);
-    }
-  }
-
   Wait wait(int timeout_ms) override {
     pollfd input{STDIN_FILENO, POLLIN, 0};
     const int ready = poll(&input, 1, timeout_ms);
-    if (ready > 0) {
-      return Wait::kReady;
-    }
-    return ready < 0 && errno != EINTR ? Wait::kEnd : Wait::kTimeout;
+    return ready > 0 ? Wait::kReady : ready < 0 && errno != EINTR ? Wait::kEnd : Wait::kTimeout;
   }
 
   std::size_t read(char* buffer, std::size_t size) override {
@@ -297,15 +260,11 @@ class PosixPort final : public TerminalPort {
         break;  // the stop was discarded (no job-control shell): go on as the kernel would
       }
     }
-    if (in_programs_mode == 0 || !terminal_in_programs_mode()) {
-      if (set_mode(program_mode)) {
-        in_programs_mode = 1;
-      }
+    if ((in_programs_mode == 0 || !terminal_in_programs_mode()) && set_mode(program_mode)) {
+      in_programs_mode = 1;
     }
-    const std::sig_atomic_t now = continues;
-    const bool came_back = now != seen_continues_;
-    seen_continues_ = now;
-    return came_back;
+    const std::sig_atomic_t before = std::exchange(seen_continues_, continues);
+    return before != seen_continues_;
   }
 
   void job_key(JobKey key) override {
@@ -330,13 +289,11 @@ class PipeHost final : public Host {
   }
   void clear_screen(std::string& frame) override { frame.append(codes::kClear); }
   std::size_t read(char* buffer, std::size_t size) override {
-    for (;;) {
-      const ssize_t n = ::read(STDIN_FILENO, buffer, size);
-      if (n < 0 && errno == EINTR) {
-        continue;
-      }
-      return n > 0 ? static_cast<std::size_t>(n) : 0;
-    }
+    ssize_t n = 0;
+    do {
+      n = ::read(STDIN_FILENO, buffer, size);
+    } while (n < 0 && errno == EINTR);
+    return n > 0 ? static_cast<std::size_t>(n) : 0;
   }
   [[nodiscard]] bool is_terminal() const override { return false; }
   int read_key() override { return -1; }
@@ -356,10 +313,10 @@ std::unique_ptr<Host> make_platform_host() {
   program_mode.c_lflag &= ~codes::kProgramModeOff;
   program_mode.c_cc[VMIN] = codes::kProgramMin;
   program_mode.c_cc[VTIME] = codes::kProgramTime;
-  mode_saved = 1;
   install_restorers();
-  return make_terminal_host(std::make_unique<PosixPort>(), editing_keys(original_mode),
-                            kAmbiguousWide);
+  // A UTF-8 terminal in a Western locale shows East Asian ambiguous characters in one column;
+  // the program reads no locale to learn otherwise.
+  return make_terminal_host(std::make_unique<PosixPort>(), editing_keys(original_mode), false);
 }
 
 }  // namespace tavro

@@ -1,7 +1,6 @@
 #include "line_editor.hpp"
 
 #include <algorithm>
-#include <array>
 #include <string>
 #include <utility>
 
@@ -19,6 +18,7 @@ constexpr int kBackspace = 0x08;
 constexpr int kDelete = 0x7F;
 constexpr int kEscape = 0x1B;
 constexpr int kRedraw = 0x0C;  // Ctrl+L, as full-screen terminal programs take it
+constexpr std::size_t kChunk = 4096;
 
 bool is_blank_byte(char c) {
   return c == ' ' || c == '\t';
@@ -30,22 +30,13 @@ std::string LineEditor::read_line() {
   for (;;) {
     const int c = next_byte(-1);
     if (c == kEnd) {
-      (void)terminal_.flush();
-      std::string line = std::exchange(line_, {});
-      settled_ = 0;
-      shown_.clear();
-      return line;
+      return end_line(false);
     }
     if (c == '\r' || c == '\n') {
       if (c == '\r') {
         take_line_feed_after_cr();
       }
-      (void)terminal_.write(visible(std::string_view(line_).substr(settled_)) + "\n");  // flushes
-      std::string line = std::exchange(line_, {});
-      line.push_back('\n');
-      settled_ = 0;
-      shown_.clear();
-      return line;
+      return end_line(true);
     }
     if (c == keys_.literal_next) {
       take_literal();
@@ -56,11 +47,11 @@ std::string LineEditor::read_line() {
     } else if (c == keys_.word_erase) {
       erase_word();
     } else if (c == keys_.reprint) {
-      reprint();
+      // The line shown again on a row of its own, after the key as the terminal echoes it.
+      terminal_.echo(visible(std::string(1, static_cast<char>(c))) + "\n" + shown_);
     } else if (c == keys_.end_of_file) {
       if (line_.empty()) {
-        (void)terminal_.flush();
-        return {};  // the end of the input, as in the terminal's own line mode
+        return end_line(false);  // the end of the input, as in the terminal's own line mode
       }
     } else if (c == kEscape) {
       swallow_escape_sequence();
@@ -71,25 +62,45 @@ std::string LineEditor::read_line() {
   }
 }
 
-// Bytes beyond the longest line are neither stored nor shown.
+// Hands the line over and starts the next; with a line break, what was not yet shown of the
+// line and the break show first.
+std::string LineEditor::end_line(bool with_break) {
+  std::string line = std::exchange(line_, {});
+  if (with_break) {
+    terminal_.echo(visible(std::string_view(line).substr(settled_)) + "\n");
+    line.push_back('\n');
+  }
+  (void)terminal_.flush();
+  settled_ = 0;
+  shown_.clear();
+  return line;
+}
+
+// Bytes beyond the longest line are neither stored nor shown. A multi-byte character shows
+// once whole; a byte that cannot continue it shows the bytes before as what they are.
 void LineEditor::add_byte(int c) {
-  if (line_.size() < kMaxLine) {
-    line_.push_back(static_cast<char>(c));
-    show_settled();
+  if (line_.size() >= kMaxLine) {
+    return;
+  }
+  line_.push_back(static_cast<char>(c));
+  const std::string_view rest = std::string_view(line_).substr(settled_);
+  if (!incomplete_character(rest)) {
+    const std::string more = visible(rest);
+    settled_ = line_.size();
+    shown_ += more;
+    terminal_.echo(more);
   }
 }
 
-// A multi-byte character shows once all its bytes are there; a byte that cannot continue it
-// shows the bytes before as what they are.
-void LineEditor::show_settled() {
-  const std::string_view rest = std::string_view(line_).substr(settled_);
-  if (rest.empty() || incomplete_character(rest)) {
-    return;
+// The byte after the literal-next key is text as it stands, a control byte or one of the
+// editing keys too; only a line break is not: it still ends the line.
+void LineEditor::take_literal() {
+  const int c = next_raw_byte(-1);
+  if (c == '\r' || c == '\n') {
+    unread();
+  } else if (c >= 0) {
+    add_byte(c);
   }
-  const std::string more = visible(rest);
-  settled_ = line_.size();
-  shown_ += more;
-  terminal_.echo(more);
 }
 
 // Where the line's last character starts, with the combining marks after it: the last
@@ -100,8 +111,7 @@ std::size_t LineEditor::last_character_start() const {
   }
   std::size_t last = 0;
   for (std::size_t at = 0; at < line_.size();) {
-    const Character c =
-        shown_character(std::string_view(line_).substr(at), terminal_.ambiguous_wide());
+    const Shown c = show(std::string_view(line_).substr(at), terminal_.ambiguous_wide());
     if (c.columns > 0) {
       last = at;
     }
@@ -123,17 +133,6 @@ void LineEditor::keep_only(std::size_t bytes) {
   }
 }
 
-// The byte after the literal-next key is text as it stands, a control byte or one of the
-// editing keys too; only a line break is not: it still ends the line.
-void LineEditor::take_literal() {
-  const int c = next_raw_byte(-1);
-  if (c == '\r' || c == '\n') {
-    unread();
-  } else if (c >= 0) {
-    add_byte(c);
-  }
-}
-
 // Blanks first, then the word before them, as the terminal's word erase does.
 void LineEditor::erase_word() {
   std::size_t keep = line_.size();
@@ -144,12 +143,6 @@ void LineEditor::erase_word() {
     --keep;  // a blank byte is never part of a multi-byte character, in either encoding
   }
   keep_only(keep);
-}
-
-// The line shown again on a row of its own, after the key as the terminal echoes it.
-void LineEditor::reprint() {
-  const char key = static_cast<char>(keys_.reprint);
-  terminal_.echo(visible(std::string_view(&key, 1)) + "\n" + shown_);
 }
 
 std::size_t LineEditor::read(char* buffer, std::size_t size) {
@@ -164,10 +157,7 @@ std::size_t LineEditor::read(char* buffer, std::size_t size) {
 }
 
 int LineEditor::read_key() {
-  int first = kNone;
-  while (first == kNone) {
-    first = next_byte(-1);
-  }
+  const int first = next_byte(-1);  // a byte, or kEnd: an unlimited wait ends for nothing else
   if (first == kEscape) {
     swallow_escape_sequence();
   } else if (first == '\r') {
@@ -188,23 +178,17 @@ void LineEditor::take_line_feed_after_cr() {
 // Alt+key sends ESC and the key. A lone ESC is followed by nothing within the key's time.
 void LineEditor::swallow_escape_sequence() {
   const int introducer = next_byte(kKeyGapMs);
-  if (introducer < 0) {
-    return;
-  }
   if (introducer == '[') {
     int c = next_byte(kKeyGapMs);
     if (c == '[') {
       (void)next_byte(kKeyGapMs);  // the Linux console's function keys: ESC [ [ letter
       return;
     }
-    for (; c >= 0; c = next_byte(kKeyGapMs)) {
-      if (c >= 0x40 && c <= 0x7E) {
-        return;  // the final byte
-      }
-      if (c < 0x20 || c > 0x3F) {
-        unread();  // not part of a sequence: a key of its own
-        return;
-      }
+    while (c >= 0x20 && c <= 0x3F) {  // parameter and intermediate bytes
+      c = next_byte(kKeyGapMs);
+    }
+    if (c >= 0 && (c < 0x40 || c > 0x7E)) {
+      unread();  // no final byte: a key of its own
     }
   } else if (introducer == 'O') {
     (void)next_byte(kKeyGapMs);
@@ -217,26 +201,19 @@ void LineEditor::swallow_escape_sequence() {
 // sends: a UTF-8 sequence, or a code page 932 lead byte with its trail byte.
 void LineEditor::take_rest_of_character(int first) {
   const auto lead = static_cast<unsigned>(first);
-  int c = next_byte(kKeyGapMs);
-  if (c < 0) {
-    return;
-  }
   const std::size_t length = utf8_length(lead);
-  if (length > 1 && is_utf8_continuation(static_cast<unsigned>(c))) {
-    for (std::size_t taken = 2; taken < length; ++taken) {
-      c = next_byte(kKeyGapMs);
-      if (c < 0) {
-        return;
-      }
-      if (!is_utf8_continuation(static_cast<unsigned>(c))) {
-        unread();
-        return;
-      }
+  for (std::size_t taken = 1; taken < std::max<std::size_t>(length, 2); ++taken) {
+    const int c = next_byte(kKeyGapMs);
+    if (c < 0) {
+      return;
+    }
+    if (length > 1 && is_utf8_continuation(static_cast<unsigned>(c))) {
+      continue;
+    }
+    if (taken > 1 || !is_cp932_lead(lead) || !is_cp932_trail(static_cast<unsigned>(c))) {
+      unread();
     }
     return;
-  }
-  if (!is_cp932_lead(lead) || !is_cp932_trail(static_cast<unsigned>(c))) {
-    unread();
   }
 }
 
@@ -253,8 +230,18 @@ int LineEditor::next_byte(int timeout_ms) {
 }
 
 int LineEditor::next_raw_byte(int timeout_ms) {
-  if (pos_ == pending_.size() && !fill(timeout_ms)) {
-    return at_end_ ? kEnd : kNone;
+  if (pos_ == pending_.size()) {
+    if (at_end_) {
+      return kEnd;
+    }
+    pending_.resize(kChunk);
+    const std::size_t got = terminal_.read(pending_.data(), pending_.size(), timeout_ms);
+    at_end_ = got == TerminalPort::kEnded;  // the terminal has hung up
+    pending_.resize(at_end_ ? 0 : got);
+    pos_ = 0;
+    if (pending_.empty()) {
+      return at_end_ ? kEnd : kNone;
+    }
   }
   return static_cast<unsigned char>(pending_[pos_++]);
 }
@@ -284,34 +271,6 @@ bool LineEditor::key_waiting(int timeout_ms) {
     unread();
   }
   return c != kNone;
-}
-
-bool LineEditor::fill(int timeout_ms) {
-  if (at_end_) {
-    return false;
-  }
-  std::array<char, 4096> chunk{};
-  for (;;) {
-    const TerminalPort::Wait ready = terminal_.wait(timeout_ms);
-    if (ready == TerminalPort::Wait::kTimeout) {
-      return false;  // in time, or a signal ended a limited wait early: the caller looks again
-    }
-    const std::size_t got = ready == TerminalPort::Wait::kEnd
-                                ? TerminalPort::kEnded
-                                : terminal_.port().read(chunk.data(), chunk.size());
-    if (got == TerminalPort::kEnded) {
-      at_end_ = true;  // the terminal has hung up
-      return false;
-    }
-    if (got > 0) {
-      pending_.assign(chunk.data(), got);
-      pos_ = 0;
-      return true;
-    }
-    if (timeout_ms >= 0) {
-      return false;
-    }
-  }
 }
 
 }  // namespace tavro

@@ -1,20 +1,14 @@
-// The program's own line editing at a terminal. The terminal runs without its own line
-// editing, echo and signal characters (console_posix.cpp, and the web page's terminal with its
-// line mode off); this editor takes the typed bytes, shows the line, erases, kills and ends
-// lines, and swallows what keys other than characters send. A finished line is handed over
-// with its line break, exactly as a pipe would deliver it, so every input rule of the console
-// stays the same at a terminal. Key waits take one whole key press from the same bytes.
+// The program's own line editing at a terminal, which runs without its own line editing, echo
+// and signal characters. A finished line is handed over with its line break, exactly as a pipe
+// would deliver it, so every input rule of the console stays the same at a terminal; key waits
+// take one whole key press from the same bytes. The editor never undoes its echo step by step:
+// after every change other than typing at the end the Terminal writes the line again from its
+// start, placed for the width now, in its visible form (char_width.hpp).
 //
-// The editor never undoes its echo step by step: after every change other than typing at the
-// end it has the Terminal write the line again from where it starts, placed for the width the
-// window has now. What it shows of a byte is the visible form (char_width.hpp), so every
-// character it erases takes exactly the columns it took.
-//
-// Wherever it takes typed bytes (a line, a key wait, the test for a key), the editor acts on
-// the terminal's interrupt, quit and suspend characters and on Ctrl+L (draw the screen again);
-// none of them is ever text or a key. A job key drops the keys read after it, which the
-// terminal's next reader (the shell) was meant to get, and the line typed so far, as the
-// terminal's line mode flushes its input unless told not to (noflsh).
+// Wherever it takes typed bytes, the editor acts on the terminal's interrupt, quit and suspend
+// characters and on Ctrl+L (draw the screen again); none of them is ever text or a key. A job
+// key drops the line typed so far and the keys read after it, which the terminal's next
+// reader (the shell) was meant to get, as the terminal's line mode does unless noflsh is set.
 #pragma once
 
 #include <cstddef>
@@ -54,37 +48,33 @@ class LineEditor {
   std::size_t read(char* buffer, std::size_t size);
   // One whole key press, not shown: its first byte, or -1 at the end of the input.
   int read_key();
-  // Whether bytes have been taken from the terminal, or a finished line given out only in
-  // part, and not yet used.
+  // Whether bytes taken from the terminal, or a finished line given out in part, wait unused.
   [[nodiscard]] bool has_pending() const {
     return pos_ < pending_.size() || finished_pos_ < finished_.size();
   }
   // Whether a key press (or the end of the input) is waiting, waiting at most `timeout_ms` for
-  // one; consumes nothing but the job keys and Ctrl+L, which it acts on. May end early when
-  // one of those came.
+  // one; consumes nothing but the job keys and Ctrl+L, which it acts on, ending early then.
   bool key_waiting(int timeout_ms);
 
  private:
   // The next typed byte, waiting at most `timeout_ms` (-1: without limit); kNone when none
-  // came in time, kEnd at the end of the input. The job keys and Ctrl+L are acted on here
-  // and never returned; a limited wait then ends early with kNone.
+  // came in time or a limited wait took a job key or Ctrl+L, which are acted on here and never
+  // returned; kEnd at the end of the input.
   int next_byte(int timeout_ms);
   int next_raw_byte(int timeout_ms);  // the same, acting on nothing
   bool act_on_control_key(int c);     // whether `c` was a job key or Ctrl+L, now acted on
   void unread() { --pos_; }           // gives back the byte next_byte has just returned
-  bool fill(int timeout_ms);
 
+  std::string end_line(bool with_break);
   void take_line_feed_after_cr();
   void swallow_escape_sequence();
   void take_rest_of_character(int first);
 
   void add_byte(int c);
-  void show_settled();                // shows the bytes that now form whole characters
   void keep_only(std::size_t bytes);  // the line cut to its first `bytes`, and shown so
   [[nodiscard]] std::size_t last_character_start() const;
   void erase_word();
   void take_literal();
-  void reprint();
 
   static constexpr int kNone = -2;
   static constexpr int kEnd = -1;

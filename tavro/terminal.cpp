@@ -9,8 +9,9 @@
 namespace tavro {
 
 std::size_t Terminal::width() {
+  constexpr std::size_t kDefaultWidth = 80;  // when the terminal tells none
   const std::size_t now = port_.width();
-  return now == 0 ? kDefaultTerminalWidth : now;
+  return now == 0 ? kDefaultWidth : now;
 }
 
 void Terminal::note(std::string_view bytes) {
@@ -18,20 +19,16 @@ void Terminal::note(std::string_view bytes) {
     shown_.clear();
     bytes.remove_prefix(clear + codes::kClear.size());
   }
-  if (bytes.size() > kKept) {
-    bytes.remove_prefix(bytes.size() - kKept);
-  }
   shown_.append(bytes);
   if (shown_.size() <= kKept) {
     return;
   }
   // The record starts after a byte below 0x40 (a blank, a digit, a line break) when one comes
-  // soon: such a byte ends a character in UTF-8 and in code page 932 alike, so no half
-  // character is drawn.
+  // soon: it ends a character in UTF-8 and code page 932 alike, so no half character is drawn.
   constexpr std::size_t kLookAhead = 256;
   const std::size_t first = shown_.size() - kKept;
+  const std::size_t look_end = first + kLookAhead;  // the record is longer than that
   std::size_t cut = first;
-  const std::size_t look_end = std::min(shown_.size(), first + kLookAhead);
   while (cut < look_end && static_cast<unsigned char>(shown_[cut]) >= 0x40) {
     ++cut;
   }
@@ -54,11 +51,6 @@ void Terminal::echo(std::string_view bytes) {
   unwritten_.append(bytes);
 }
 
-bool Terminal::write(std::string_view bytes) {
-  echo(bytes);
-  return flush();
-}
-
 // The terminal is taken first (TerminalPort::take_terminal): a program that comes back from a
 // stop or from the background draws the whole screen, which holds what was not yet written.
 bool Terminal::flush() {
@@ -66,10 +58,7 @@ bool Terminal::flush() {
     redraw();
     return true;
   }
-  if (unwritten_.empty()) {
-    return true;
-  }
-  const bool written = port_.write(unwritten_);
+  const bool written = unwritten_.empty() || port_.write(unwritten_);
   unwritten_.clear();
   return written;
 }
@@ -77,27 +66,20 @@ bool Terminal::flush() {
 void Terminal::redraw() {
   drawn_width_ = width();
   unwritten_.clear();
-  std::string screen(codes::kClear);
-  screen.append(shown_);
-  (void)port_.write(screen);  // one piece, as a frame is; a screen that cannot be shown is lost
-}
-
-std::string_view Terminal::last_line() const {
-  const std::size_t line_break = shown_.find_last_of('\n');
-  std::string_view line(shown_);
-  if (line_break != std::string::npos) {
-    line.remove_prefix(line_break + 1);
-  }
-  if (const std::size_t home = line.rfind(codes::kHome); home != std::string_view::npos) {
-    line.remove_prefix(home + codes::kHome.size());
-  }
-  return line;
+  (void)port_.write(std::string(codes::kClear) + shown_);  // one piece, as a frame is
 }
 
 void Terminal::rewrite_tail(std::size_t old_size, std::string_view text) {
   (void)flush();
   const std::size_t now = width();
-  const std::string_view line = last_line();
+  // The line being edited starts after the last line break, or after a clear's cursor home.
+  std::string_view line(shown_);
+  if (const std::size_t line_break = line.find_last_of('\n'); line_break != std::string::npos) {
+    line.remove_prefix(line_break + 1);
+  }
+  if (const std::size_t home = line.rfind(codes::kHome); home != std::string_view::npos) {
+    line.remove_prefix(home + codes::kHome.size());
+  }
   old_size = std::min(old_size, line.size());
   const Cursor end = cursor_after(line, now, ambiguous_wide_);
   Cursor start = cursor_after(line.substr(0, line.size() - old_size), now, ambiguous_wide_);
@@ -110,25 +92,24 @@ void Terminal::rewrite_tail(std::size_t old_size, std::string_view text) {
   if (start.column >= now && end.row > start.row) {
     start = {start.row + 1, 0};  // the line began on the row after a prompt that filled its own
   }
-  std::string out(1, codes::kCarriageReturn);
-  out += codes::cursor_up(end.row - std::min(end.row, start.row));
-  out += codes::cursor_forward(std::min(start.column, now - 1));
-  out += codes::kEraseBelow;
-  out += text;
-  unwritten_ = std::move(out);
+  unwritten_ = codes::kCarriageReturn + codes::cursor_up(end.row - std::min(end.row, start.row)) +
+               codes::cursor_forward(std::min(start.column, now - 1)) +
+               std::string(codes::kEraseBelow) + std::string(text);
   (void)flush();  // an echo that cannot be shown is lost; the line itself is not
 }
 
-TerminalPort::Wait Terminal::wait(int timeout_ms) {
+std::size_t Terminal::read(char* buffer, std::size_t size, int timeout_ms) {
   for (;;) {
-    (void)flush();  // everything shown before the program waits
-    // Looked at once more after the write: a continue that came during it draws the screen now.
-    if (port_.take_terminal() && drawn_width_ != 0) {
-      redraw();
-    }
+    // Everything shown before the program waits; the second time for a continue that came
+    // during the write, which draws the screen now.
+    (void)flush();
+    (void)flush();
     const TerminalPort::Wait ready = port_.wait(timeout_ms);
-    if (ready != TerminalPort::Wait::kTimeout || timeout_ms >= 0) {
-      return ready;
+    const std::size_t got = ready == TerminalPort::Wait::kEnd     ? TerminalPort::kEnded
+                            : ready == TerminalPort::Wait::kReady ? port_.read(buffer, size)
+                                                                  : 0;
+    if (got != 0 || timeout_ms >= 0) {
+      return got;
     }
   }
 }

@@ -1,13 +1,9 @@
 // Program A at a terminal: the one model of what the screen shows. Every byte bound for the
 // screen passes through the Terminal, screens and the line editor's echo alike, so it alone
 // knows what the screen holds (the bytes written since the last clear, at most kKept of them),
-// where the cursor is, and how wide the window is now. It reads the width again whenever it
-// places anything, so a resize while the program ran, was stopped or in the background is
-// always seen; a change of width since the screen was drawn makes it draw the whole screen
-// again, placed for the width now.
-//
-// What differs between a POSIX terminal and the web page is only the byte transport, the
-// TerminalPort. The editor host (make_terminal_host) serves both.
+// where the cursor is, and how wide the window is now: it reads the width whenever it places
+// anything, and draws the whole screen again after a change of width. A POSIX terminal and
+// the web page differ only in the byte transport, the TerminalPort.
 #pragma once
 
 #include <cstddef>
@@ -15,7 +11,6 @@
 #include <string>
 #include <string_view>
 
-#include "char_width.hpp"
 #include "console.hpp"
 
 namespace tavro {
@@ -41,24 +36,20 @@ class TerminalPort {
   virtual bool write(std::string_view bytes) = 0;
   // The window's width in columns now; 0 when it tells none.
   virtual std::size_t width() = 0;
-  // Before the program writes to the terminal or waits for its keys: in the background it
-  // stops until it is brought to the foreground, and then the terminal is put into the
-  // program's mode. True when the program was stopped or continued since it last asked, so
-  // that the screen has to be drawn again.
+  // Before the program writes or waits for keys: in the background it stops until brought to
+  // the foreground, then the terminal is put into the program's mode. True when the program
+  // was stopped or continued since it last asked: the screen is then drawn again.
   virtual bool take_terminal() { return false; }
 
   enum class JobKey { kInterrupt, kQuit, kSuspend };
-  // The terminal's interrupt, quit or suspend character was typed: the terminal goes back to
-  // its own mode and the program's whole job gets the signal. Returns when the program goes
-  // on. A transport without jobs does nothing.
+  // The interrupt, quit or suspend character was typed: the terminal gets its own mode back
+  // and the program's whole job the signal. Returns when the program goes on.
   virtual void job_key(JobKey key) { (void)key; }
 
   // The program starts (true) or ends (false) waiting for any one key: a page on a touch
-  // screen lets a tap answer it. A terminal has nothing to do.
+  // screen lets a tap answer it.
   virtual void key_wait(bool on) { (void)on; }
-
-  // Whether the screens go to this terminal (else to a file, write_screen), so that the
-  // Terminal sees them.
+  // Whether the screens go to this terminal (else to a file, write_screen).
   [[nodiscard]] virtual bool screens_on_terminal() const { return true; }
   virtual bool write_screen(std::string_view bytes) { return write(bytes); }
 
@@ -75,11 +66,13 @@ class Terminal {
   [[nodiscard]] TerminalPort& port() { return port_; }
   [[nodiscard]] bool ambiguous_wide() const { return ambiguous_wide_; }
 
-  // Shows `bytes` at once, with any echo before them, and notes them as shown; false when the
-  // terminal cannot be written.
-  bool write(std::string_view bytes);
+  // Shows `bytes` at once, after any echo; false when the terminal cannot be written.
+  bool write(std::string_view bytes) {
+    echo(bytes);
+    return flush();
+  }
   // Notes `bytes` as shown and shows them with the next write, rewrite or flush, or before the
-  // next wait: a paste costs one write, not one a key.
+  // next read: a paste costs one write, not one a key.
   void echo(std::string_view bytes);
   // Shows what was echoed; false when the terminal cannot be written.
   bool flush();
@@ -88,8 +81,10 @@ class Terminal {
   void rewrite_tail(std::size_t old_size, std::string_view text);
   // Clears the screen and shows again what it held.
   void redraw();
-  // Waits for typed bytes, taking the terminal again whenever a signal ended the wait.
-  TerminalPort::Wait wait(int timeout_ms);
+  // Takes at most `size` typed bytes, waiting at most `timeout_ms` (-1: without limit): how
+  // many, 0 when none came in time or a signal ended a limited wait, TerminalPort::kEnded at
+  // the end of the input.
+  std::size_t read(char* buffer, std::size_t size, int timeout_ms);
 
   // What the screen shows since the last clear, the last kKept bytes of it.
   [[nodiscard]] const std::string& shown() const { return shown_; }
@@ -97,7 +92,6 @@ class Terminal {
  private:
   std::size_t width();
   void note(std::string_view bytes);
-  [[nodiscard]] std::string_view last_line() const;
 
   TerminalPort& port_;
   bool ambiguous_wide_;
