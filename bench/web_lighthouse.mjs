@@ -18,32 +18,47 @@ const categories = ['performance', 'accessibility', 'best-practices', 'seo'];
 const chromeFlags = ['--headless=new', ...(process.getuid?.() === 0 ? ['--no-sandbox'] : [])];
 
 async function lighthouse(url, desktop) {
-  const { stdout } = await promisify(execFile)(process.execPath, [
-    cli, url, '--output=json', '--output-path=stdout', '--quiet',
-    `--only-categories=${categories.join(',')}`, `--chrome-flags=${chromeFlags.join(' ')}`,
-    ...(desktop ? ['--preset=desktop'] : []),
-  ], {
-    env: { ...process.env, CHROME_PATH: process.env.CHROMIUM ?? '/usr/bin/chromium' },
-    maxBuffer: 64 << 20,
-  });
+  const { stdout } = await promisify(execFile)(
+    process.execPath,
+    [
+      cli,
+      url,
+      '--output=json',
+      '--output-path=stdout',
+      '--quiet',
+      `--only-categories=${categories.join(',')}`,
+      `--chrome-flags=${chromeFlags.join(' ')}`,
+      ...(desktop ? ['--preset=desktop'] : []),
+    ],
+    {
+      env: { ...process.env, CHROME_PATH: process.env.CHROMIUM ?? '/usr/bin/chromium' },
+      maxBuffer: 64 << 20,
+    }
+  );
   return JSON.parse(stdout);
 }
 
 const server = await serveSite();
 try {
-  console.log('page               device   perf  a11y  best   seo   first paint  largest paint' +
-    '  machine');
+  console.log(
+    'page               device   perf  a11y  best   seo   first paint  largest paint' + '  machine'
+  );
   for (const desktop of [false, true]) {
     for (const page of pages) {
       const report = await lighthouse(server.url + page, desktop);
       const scores = categories.map((name) => Math.round(report.categories[name].score * 100));
       const paint = (id) => report.audits[id].displayValue.replace(/\s/g, ' ');
-      console.log(`${page.padEnd(18)} ${(desktop ? 'desktop' : 'mobile').padEnd(8)} ` +
-        `${scores.map((score) => String(score).padStart(4)).join('  ')}   ` +
-        `${paint('first-contentful-paint').padStart(11)}  ` +
-        `${paint('largest-contentful-paint').padStart(13)}  ${report.environment.benchmarkIndex}`);
-      const audited = new Set(categories.flatMap((name) =>
-        report.categories[name].auditRefs.filter((ref) => ref.weight > 0).map((ref) => ref.id)));
+      console.log(
+        `${page.padEnd(18)} ${(desktop ? 'desktop' : 'mobile').padEnd(8)} ` +
+          `${scores.map((score) => String(score).padStart(4)).join('  ')}   ` +
+          `${paint('first-contentful-paint').padStart(11)}  ` +
+          `${paint('largest-contentful-paint').padStart(13)}  ${report.environment.benchmarkIndex}`
+      );
+      const audited = new Set(
+        categories.flatMap((name) =>
+          report.categories[name].auditRefs.filter((ref) => ref.weight > 0).map((ref) => ref.id)
+        )
+      );
       for (const id of audited) {
         const audit = report.audits[id];
         if (audit.score !== null && audit.score < 1) {

@@ -18,21 +18,27 @@ try {
     const times = [];
     for (let load = 0; load < LOADS; ++load) {
       const game = await GamePage.open(browser, server.url, file);
-      const handle = await game.page.waitForFunction((wanted) => {
-        const buffer = window.term.buffer.active;
-        for (let y = 0; y < buffer.length; ++y) {
-          if (buffer.getLine(y).translateToString(true).includes(wanted)) {
-            return performance.now();
+      const handle = await game.page.waitForFunction(
+        (wanted) => {
+          const buffer = window.term.buffer.active;
+          for (let y = 0; y < buffer.length; ++y) {
+            if (buffer.getLine(y).translateToString(true).includes(wanted)) {
+              return performance.now();
+            }
           }
-        }
-        return false;
-      }, text, { polling: 5, timeout: 30000 });
+          return false;
+        },
+        text,
+        { polling: 5, timeout: 30000 }
+      );
       times.push(await handle.jsonValue());
       await game.close();
     }
     const mean = times.reduce((sum, time) => sum + time, 0) / times.length;
-    console.log(`${what}: ${mean.toFixed(0)} ms after navigation (mean of ${LOADS}; ` +
-      `${Math.min(...times).toFixed(0)} to ${Math.max(...times).toFixed(0)} ms)`);
+    console.log(
+      `${what}: ${mean.toFixed(0)} ms after navigation (mean of ${LOADS}; ` +
+        `${Math.min(...times).toFixed(0)} to ${Math.max(...times).toFixed(0)} ms)`
+    );
   }
 } finally {
   await browser.close();
