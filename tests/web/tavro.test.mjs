@@ -59,9 +59,11 @@ describe('tavro in the page', () => {
       );
       const gone = await game.shownAt(17, title()[17], 10000);
       await game.waitForScreen(title());
-      // The clock counts whole seconds, so the wait is 4 to 5 s, seen up to a poll late.
+      // The clock counts whole seconds, so the wait is 4 to 5 s, seen up to a poll late. The
+      // page may take in the program's first output a few tenths late while it is still
+      // setting up the terminal (more so on a busy machine), which shortens what is seen.
       const waited = (gone - shown) / 1000;
-      assert.ok(waited >= 3.9 && waited <= 6, `the greeting stayed ${waited.toFixed(2)} s`);
+      assert.ok(waited >= 3.5 && waited <= 6, `the greeting stayed ${waited.toFixed(2)} s`);
       t.diagnostic(`the greeting stayed ${waited.toFixed(2)} s`);
 
       // The title's rows stand at the columns of a Japanese console: "★☆★" and "―" are two
