@@ -46,6 +46,16 @@ const announced = (game) =>
 
 // Each row of `screen` that has text is drawn where the terminal's cells put it.
 async function assertDrawnOnGrid(game, screen) {
+  // xterm.js draws on the next animation frame: wait until the rows drawn are the buffer's.
+  await game.page.waitForFunction(() => {
+    const buffer = window.term.buffer.active;
+    const rows = document.querySelector('.xterm-rows').children;
+    return [...rows].every(
+      (row, y) =>
+        row.textContent.replace(/\u00a0/g, ' ').trimEnd() ===
+        buffer.getLine(buffer.baseY + y).translateToString(true)
+    );
+  });
   for (const y of screen.keys()) {
     const { layout, drift } = await drawnLayout(game, y);
     assert.deepEqual(layout, await terminalLayout(game, y), `row ${y} is drawn off its cells`);
